@@ -1,0 +1,51 @@
+# The two commands of the README:
+#   make run    set up what is missing, build the release programs, run the demo
+#   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
+#               thread), run every test through CTest
+# Further targets: make bench, make fuzz, make capture, make contact-sheet, make clean.
+
+JOBS        ?= $(shell nproc)
+RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils
+BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
+FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
+
+.PHONY: run test deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
+
+run: deps-run release
+	@if [ -x build/release/demo ]; then ./build/release/demo; \
+	 else echo "build/release: the demo program is not part of this build yet"; fi
+
+release:
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF
+	cmake --build build/release -j $(JOBS)
+
+test: deps-test
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=address -DDEMO_WERROR=ON
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && ctest --output-on-failure -L threads
+
+bench: deps-bench
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF -DDEMO_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	./build/bench/bench_demo
+
+fuzz: deps-fuzz
+	CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DDEMO_TESTS=OFF -DDEMO_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	@for f in build/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=60 || exit 1; done
+
+deps-run:
+	@./tools/need-packages $(RUN_PKGS)
+deps-test:
+	@./tools/need-packages $(TEST_PKGS)
+deps-bench:
+	@./tools/need-packages $(BENCH_PKGS)
+deps-fuzz:
+	@./tools/need-packages $(FUZZ_PKGS)
+
+clean:
+	rm -rf build
