@@ -47,7 +47,7 @@ void img_blit_key(const Img* source, Img* destination, int32_t sx, int32_t sy, i
 void img_blit_add(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                   int32_t w, int32_t h);                                 // destination += source (32-bit)
 void img_blit_stepped(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
-                      int32_t w, int32_t h, int32_t x_step, int32_t y_step);
+                      int32_t w, int32_t h, int32_t x_step, int32_t y_step);  // keyed; steps >= 1
 void img_blit_half(const Img* source, Img* destination, int32_t x, int32_t y);
 void img_copy_column_wrap(const Img* source, Img* destination, int32_t source_column,
                           int32_t destination_column, int32_t destination_row);
@@ -55,12 +55,12 @@ void img_or_row_wrap(const Img* source, Img* destination, int32_t source_row, in
                      int32_t column_offset);
 void img_copy_row_wrap(const Img* source, Img* destination, int32_t source_row, int32_t destination_row,
                        int32_t column_offset);
-void img_scale(const Img* source, Img* destination);                     // nearest neighbour, whole to whole
+void img_scale(const Img* source, Img* destination);                     // nearest neighbour, whole to whole; empty: no-op
 Img* img_rotate(const Img* source, int32_t angle);                       // angle in 1024ths of a turn
 
 // Run table of the scaler: for lengths a and b (a the larger), a new table of b + 1
 // counters, counter k = number of i in 0..a-1 with floor(i * b / a) = k. Caller frees
-// with delete[]; null on failure.
+// with std::free; null on failure (including a < b, b < 0 or a > MAX_PIXELS).
 int32_t* img_run_table(int32_t a, int32_t b);
 
 // PNM formats

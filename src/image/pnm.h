@@ -13,7 +13,8 @@ enum class PnmRules {
 
 struct PnmSink {
     // Called once the header is known (type 1..6, width and height >= 1, size checked
-    // against MAX_PIXELS); returns false when the image cannot be made (the load fails).
+    // against MAX_PIXELS; the text form may pass a width or height of 0, an empty image);
+    // returns false when the image cannot be made (the load fails).
     bool (*begin)(void* context, int type, int32_t width, int32_t height);
     // Called once per pixel in row-major order with the raw samples: r = g = b = the value
     // for grey types; for 1-bit types 255 when set (non-zero), 0 when clear.
@@ -22,11 +23,12 @@ struct PnmSink {
 };
 
 // Decodes data[0 .. size) under the given rules; true when the header was complete and
-// every pixel was read. On false the caller discards whatever begin() made.
+// every pixel was read. On false the caller discards whatever begin() made. Header
+// numbers beyond INT32_MAX and ASCII samples beyond 32 bits fail the load.
 bool pnm_decode(const unsigned char* data, size_t size, PnmRules rules, const PnmSink& sink);
 
 // The bracketed text form: finds marker ("IMG" or "BYTEMAP"), then "{", then "P3\n",
 // reads width, height and maxval as the text reader does and then width * height P3
 // triples, stopping at the terminating NUL. True when the markers were found and the
-// image could be made (missing samples read as 0).
+// image could be made (missing samples read as 0; a sample beyond 32 bits fails).
 bool pnm_decode_text(const char* text, const char* marker, const PnmSink& sink);
