@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "sound/song.h"
+
+extern const int32_t song_block00_count, song_block01_count, song_block02_count, song_block03_count;
+extern const int32_t song_block04_count, song_block05_count, song_block06_count, song_block07_count;
+extern const int32_t song_block08_count, song_block09_count, song_block10_count, song_block11_count;
+extern const int32_t song_block12_count, song_block13_count, song_block14_count, song_block15_count;
+
+namespace {
+
+constexpr int32_t RATE = 44100;
+constexpr int32_t SIXTEENTHS = 16;
+constexpr int32_t CROSS_WINDOW = 2205;  // the first 50 ms
+
+// The character each block was made to: exact peak, decay in ms (-1: none), crossing rate.
+struct Aim {
+    int32_t peak;
+    int32_t decay_ms;
+    int32_t rate;
+};
+constexpr Aim AIMS[SONG_BLOCKS] = {
+    {6690, 190, 2470},  {6211, -1, 1390},   {14324, 230, 900},  {12863, 220, 1210},
+    {12984, 130, 520},  {20821, 140, 90},   {11588, 170, 2270}, {7810, 140, 1430},
+    {20288, 130, 500},  {22654, 140, 790},  {14605, 140, 2030}, {8863, 140, 2370},
+    {22226, 160, 430},  {10824, 160, 2130}, {27015, 130, 1450}, {13429, 170, 2160},
+};
+
+// The one measurement of a block's character. The level of sixteenth k is the mean square
+// of the values k * n / 16 up to (k + 1) * n / 16; the decay is the first sample of the
+// first sixteenth after the loudest whose level is below a tenth of the loudest's in
+// amplitude (a hundredth in mean square), -1 when none is; sign changes are counted over
+// the first 2205 values, zeros taking no sign, and the rate is half of them per second.
+struct Measure {
+    int32_t peak;
+    int64_t sum_sq[SIXTEENTHS];
+    int32_t length[SIXTEENTHS];
+    int32_t loudest;
+    int32_t decay_start;  // -1: never below a tenth
+    int32_t rate;
+};
+
+// a's mean square is below b's times num / den (lengths differ by at most one value).
+bool mean_square_below(const Measure& m, int32_t a, int32_t b, int64_t num, int64_t den) {
+    return m.sum_sq[a] * m.length[b] * den < m.sum_sq[b] * m.length[a] * num;
+}
+
+Measure measure(const Sample& s) {
+    Measure m{};
+    const int32_t n = s.count;
+    for (int32_t k = 0; k < SIXTEENTHS; ++k) {
+        const int32_t from = k * n / SIXTEENTHS;
+        const int32_t to = (k + 1) * n / SIXTEENTHS;
+        m.length[k] = to - from;
+        for (int32_t i = from; i < to; ++i) {
+            const int32_t a = s.buffer[i] < 0 ? -s.buffer[i] : s.buffer[i];
+            if (a > m.peak) m.peak = a;
+            m.sum_sq[k] += static_cast<int64_t>(a) * a;
+        }
+        if (mean_square_below(m, m.loudest, k, 1, 1)) m.loudest = k;
+    }
+    m.decay_start = -1;
+    for (int32_t k = m.loudest + 1; k < SIXTEENTHS; ++k) {
+        if (mean_square_below(m, k, m.loudest, 1, 100)) {
+            m.decay_start = k * n / SIXTEENTHS;
+            break;
+        }
+    }
+    int32_t sign = 0;
+    int32_t changes = 0;
+    for (int32_t i = 0; i < CROSS_WINDOW && i < n; ++i) {
+        const int32_t v = s.buffer[i];
+        const int32_t sg = v > 0 ? 1 : v < 0 ? -1 : 0;
+        if (sg == 0) continue;
+        if (sign != 0 && sg != sign) ++changes;
+        sign = sg;
+    }
+    m.rate = changes * RATE / (2 * CROSS_WINDOW);
+    return m;
+}
+
+TEST(Song, TableHoldsSixteenBlocksOfAQuarterSecond) {
+    ASSERT_EQ(song_table.count, 16);
+    const int32_t embedded[SONG_BLOCKS] = {
+        song_block00_count, song_block01_count, song_block02_count, song_block03_count,
+        song_block04_count, song_block05_count, song_block06_count, song_block07_count,
+        song_block08_count, song_block09_count, song_block10_count, song_block11_count,
+        song_block12_count, song_block13_count, song_block14_count, song_block15_count,
+    };
+    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        const Sample& s = song_table.blocks[b];
+        EXPECT_EQ(embedded[b], 11025) << "block " << b;
+        EXPECT_EQ(s.count, 11025) << "block " << b;
+        EXPECT_EQ(s.capacity, 11025) << "block " << b;
+        ASSERT_NE(s.buffer, nullptr) << "block " << b;
+        for (int32_t other = 0; other < b; ++other) EXPECT_NE(s.buffer, song_table.blocks[other].buffer) << b;
+    }
+}
+
+TEST(Song, EveryValueInRangeAndPeakExact) {
+    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        const Sample& s = song_table.blocks[b];
+        for (int32_t i = 0; i < s.count; ++i) {
+            ASSERT_GE(s.buffer[i], -32768) << "block " << b << " value " << i;
+            ASSERT_LE(s.buffer[i], 32767) << "block " << b << " value " << i;
+        }
+        EXPECT_EQ(measure(s).peak, AIMS[b].peak) << "block " << b;
+    }
+    EXPECT_EQ(measure(song_table.blocks[14]).peak, 27015);  // the loudest block of all
+}
+
+TEST(Song, DecayAndCrossingRateMatchEachBlocksCharacter) {
+    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        const Measure m = measure(song_table.blocks[b]);
+        const Aim& aim = AIMS[b];
+        if (aim.decay_ms < 0) {
+            EXPECT_EQ(m.decay_start, -1) << "block " << b << " must not die away";
+        } else {
+            ASSERT_GE(m.decay_start, 0) << "block " << b << " never falls below a tenth";
+            // |start / 44100 - decay| <= 0.02 s, in values times 1000.
+            const int64_t off = static_cast<int64_t>(m.decay_start) * 1000 - static_cast<int64_t>(aim.decay_ms) * RATE;
+            EXPECT_LE(off < 0 ? -off : off, 20 * RATE) << "block " << b << " decays at value " << m.decay_start;
+        }
+        const int32_t off = m.rate - aim.rate;
+        EXPECT_LE((off < 0 ? -off : off) * 100, 15 * aim.rate) << "block " << b << " crosses at " << m.rate;
+    }
+}
+
+TEST(Song, HitsStartAtOnceAndOnlyTheClapRises) {
+    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        const Sample& s = song_table.blocks[b];
+        bool sounding = false;
+        for (int32_t i = 0; i < 44; ++i) sounding = sounding || s.buffer[i] != 0;  // the first millisecond
+        EXPECT_TRUE(sounding) << "block " << b << " starts late";
+        const Measure m = measure(s);
+        if (b == 11) {
+            EXPECT_GT(m.loudest, 0) << "block 11 rises to its level";
+            EXPECT_LT(m.loudest, 4) << "block 11 rises only briefly";
+        } else if (b != 1) {
+            EXPECT_EQ(m.loudest, 0) << "block " << b << " is loudest at its hit";
+        }
+    }
+}
+
+TEST(Song, SteadyToneKeepsItsLevel) {
+    const Measure m = measure(song_table.blocks[1]);
+    int32_t quietest = 0;
+    for (int32_t k = 1; k < SIXTEENTHS; ++k)
+        if (mean_square_below(m, k, quietest, 1, 1)) quietest = k;
+    // Within 10 % in amplitude: the loudest mean square at most 1.21 times the quietest.
+    EXPECT_FALSE(mean_square_below(m, quietest, m.loudest, 100, 121));
+    EXPECT_GT(m.sum_sq[quietest], 0);
+}
+
+// The committed files are exactly what the synthesiser writes: rerun it into a fresh
+// folder and compare bytes.
+std::vector<unsigned char> file_bytes(const std::string& path) {
+    std::vector<unsigned char> out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) out.push_back(static_cast<unsigned char>(c));
+    std::fclose(f);
+    return out;
+}
+
+TEST(Song, CommittedFilesAreWhatTheSynthesiserWrites) {
+    const std::string tool = std::string(DEMO_BINARY_DIR) + "/tool_synth";
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "tool_synth is not built in " << DEMO_BINARY_DIR;
+    char folder[] = "/tmp/song_test_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string command = tool + " " + folder + " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/block%02d.wav", static_cast<int>(b));
+        const std::vector<unsigned char> made = file_bytes(folder + std::string(name));
+        const std::vector<unsigned char> kept = file_bytes(std::string(DEMO_SOURCE_DIR) + "/data/song" + name);
+        EXPECT_EQ(made.size(), 44u + 2u * 11025u) << name;
+        EXPECT_TRUE(made == kept) << name << " differs from the committed file";
+        std::remove((folder + std::string(name)).c_str());
+    }
+    rmdir(folder);
+}
+
+}  // namespace
