@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "effects/effects_fixtures.h"
+#include "effects/stars.h"
+
+namespace {
+
+// A one-star field of w x h moving at (vx, vy).
+Stars* one_star(int32_t w, int32_t h, int32_t vx, int32_t vy) {
+    Stars* s = stars_create();
+    stars_set_count(s, 1);
+    s->width = w;
+    s->height = h;
+    s->vx = vx;
+    s->vy = vy;
+    return s;
+}
+
+}  // namespace
+
+TEST(Stars, CreateScattersWithTwoDrawsPerStarAndSetCountRefusesZero) {
+    srand(4242);
+    Stars* s = stars_create();
+    ASSERT_EQ(s->count, 16);
+    EXPECT_EQ(s->vy, 0x10000);
+    srand(4242);
+    for (int i = 0; i < 16; ++i) {
+        const int x = rand() % 256;
+        EXPECT_EQ(s->stars[i].x, x << 16);
+        EXPECT_EQ(s->stars[i].y, (rand() % 256) << 16);
+    }
+    Star* before = s->stars;
+    stars_set_count(s, 0);
+    EXPECT_EQ(s->count, 16);
+    EXPECT_EQ(s->stars, before);
+    stars_destroy(&s);
+    EXPECT_EQ(s, nullptr);
+}
+
+TEST(Stars, LeaversReenterAtTheEdgeTheyComeFrom) {
+    Stars* s = one_star(64, 48, 0, -0x40000);  // rising: re-enters on the bottom row
+    s->stars[0] = {5 << 16, 3 << 16};
+    srand(99);
+    stars_move(s);
+    srand(99);
+    EXPECT_EQ(s->stars[0].x, (rand() % 64) << 16);
+    EXPECT_EQ(s->stars[0].y, 47 << 16);
+
+    s->vy = 0x10000;  // falling: row 48 = height re-enters on row 0
+    s->stars[0] = {9 << 16, 47 << 16};
+    stars_move(s);
+    EXPECT_EQ(s->stars[0].y, 0);
+
+    s->vx = 0x10000;  // rightward: x = width - 1 stays, x = width respawns at column 0
+    s->vy = 0;
+    s->stars[0] = {62 << 16, 7 << 16};
+    stars_move(s);
+    EXPECT_EQ(s->stars[0].x, 63 << 16);
+    EXPECT_EQ(s->stars[0].y, 7 << 16);
+    stars_move(s);
+    EXPECT_EQ(s->stars[0].x, 0);
+
+    s->vx = s->vy = 0;  // a still field never respawns by moving
+    s->stars[0] = {1 << 16, 2 << 16};
+    stars_move(s);
+    EXPECT_EQ(s->stars[0].x, 1 << 16);
+    stars_destroy(&s);
+}
+
+TEST(Stars, DiagonalFieldsPickTheEntryEdgeByWeight) {
+    // (vx, vy, wx + wy, wx): 2.0 and 1.0 weigh 3 and 2; -1.5 and -3.0 weigh 1 and 2;
+    // -0.5 and -0.25 both weigh 0 and are counted as 1 each.
+    const struct { int32_t vx, vy, total, wx; } fields[] = {
+        {0x20000, 0x10000, 5, 3}, {-0x18000, -0x30000, 3, 1}, {-0x8000, -0x4000, 2, 1}};
+    for (const auto& f : fields) {
+        Stars* s = one_star(100, 80, f.vx, f.vy);
+        int side = 0;
+        for (unsigned seed = 1; seed <= 200; ++seed) {
+            srand(seed);
+            stars_respawn(s, 0);
+            srand(seed);
+            const int col = rand() % 100;
+            const int row = rand() % 80;
+            const bool through_side = rand() % f.total < f.wx;
+            side += through_side;
+            const int edge_col = f.vx < 0 ? 99 : 0;
+            const int edge_row = f.vy < 0 ? 79 : 0;
+            ASSERT_EQ(s->stars[0].x, (through_side ? edge_col : col) << 16) << f.vx << " " << seed;
+            ASSERT_EQ(s->stars[0].y, (through_side ? row : edge_row) << 16) << f.vx << " " << seed;
+        }
+        EXPECT_NEAR(side, 200 * f.wx / f.total, 35) << f.vx;
+        stars_destroy(&s);
+    }
+}
+
+TEST(Stars, SpinFrameComesFromHalfTheRow) {
+    TestFont sheet(32, 32, 1, 64);
+    TestImg target(200, 160);
+    Stars* s = stars_create();
+    stars_draw(s, target.img);  // no font yet: nothing
+    EXPECT_EQ(target.lit(), 0);
+    stars_set_count(s, 3);
+    s->font = sheet.font;
+    s->stars[0] = {40 << 16, 2 << 16};     // frame 1
+    s->stars[1] = {100 << 16, 128 << 16};  // frame 0 again
+    s->stars[2] = {160 << 16, 127 << 16};  // frame 63
+    stars_draw(s, target.img);
+    EXPECT_EQ(s->width, 200);
+    EXPECT_EQ(target.at(40, 2), cell_colour(1));
+    EXPECT_EQ(target.at(24, 0), cell_colour(1));  // centred: 32 x 32 from (x - 16, y - 16)
+    EXPECT_EQ(target.at(56, 2), 0u);
+    EXPECT_EQ(target.at(84, 112), cell_colour(0));
+    EXPECT_EQ(target.at(160, 127), cell_colour(63));
+    stars_destroy(&s);
+}
