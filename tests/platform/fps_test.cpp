@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "platform/fps.h"
+
+namespace {
+
+// A clock moved by hand; sleeping moves it as a real sleep would.
+uint32_t fake_ms;
+std::vector<uint32_t> sleeps;
+uint32_t fake_clock() { return fake_ms; }
+void fake_sleep(uint32_t ms) {
+    sleeps.push_back(ms);
+    fake_ms += ms;
+}
+
+class Fps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        target_fps = frame_period = fps_previous_time = frame_time = 0;
+        fps_second_accumulator = fps_frame_count = measured_fps = sleep_budget = 0;
+        fake_ms = 0;
+        sleeps.clear();
+        fps_clock_ms = fake_clock;
+        fps_sleep_ms = fake_sleep;
+        target_fps = 50;
+    }
+    void frame(uint32_t work_ms) {  // as the demo runs one: work, tick, pace
+        fake_ms += work_ms;
+        fps_tick();
+        fps_pace();
+    }
+};
+
+TEST_F(Fps, BudgetRisesByTheShortfallFallsByTheExcessNeverBelowZero) {
+    fake_ms = 3000;  // a long start-up: the first frame leaves the budget at 0
+    frame(0);
+    EXPECT_EQ(frame_period, 20000);
+    EXPECT_EQ(sleep_budget, 0);
+    EXPECT_TRUE(sleeps.empty());
+    frame(5);
+    EXPECT_EQ(sleep_budget, 15000);
+    for (int i = 0; i < 5; ++i) frame(5);  // settled: each frame measures one period
+    EXPECT_EQ(frame_time, 20000);
+    EXPECT_EQ(sleep_budget, 15000);
+    EXPECT_EQ(sleeps, std::vector<uint32_t>(6, 15));
+
+    frame(9);  // 4 ms late
+    EXPECT_EQ(sleep_budget, 11000);
+    frame(30);  // 11 + 30 ms: the budget is gone and nothing sleeps
+    EXPECT_EQ(sleep_budget, 0);
+    const size_t slept = sleeps.size();
+    frame(30);
+    EXPECT_EQ(sleeps.size(), slept);
+    frame(5);
+    EXPECT_EQ(sleep_budget, 15000);
+}
+
+TEST_F(Fps, BudgetBelowOneMillisecondSleepsZeroButCalls) {
+    frame_period = 20000;
+    frame_time = 19001;
+    fps_pace();
+    EXPECT_EQ(sleep_budget, 999);
+    EXPECT_EQ(sleeps, std::vector<uint32_t>{0});
+}
+
+TEST_F(Fps, ClockWrapGivesTheTrueFrameTime) {
+    fake_ms = 4294967;  // the last millisecond whose microseconds fit in 32 bits
+    fps_tick();
+    fake_ms = 4294968;
+    EXPECT_EQ(fps_now_us(), 704u);
+    fps_tick();
+    EXPECT_EQ(frame_time, 1000);
+    fake_ms = 0xFFFFFFF6u;  // the millisecond counter itself wrapping
+    fps_tick();
+    fake_ms = 10;
+    fps_tick();
+    EXPECT_EQ(frame_time, 20000);
+}
+
+TEST_F(Fps, CounterShowsThePreviousSecondNotAnAverage) {
+    fake_ms = 2500;
+    EXPECT_EQ(fps_tick(), 0);
+    EXPECT_EQ(fps_second_accumulator, 0) << "a long first frame closes the first second at once";
+    for (int i = 0; i < 120; ++i) frame(5);
+    EXPECT_EQ(measured_fps, 50);
+    for (int i = 0; i < 80; ++i) frame(40);  // half speed: after a mixed second, exactly 25
+    EXPECT_EQ(measured_fps, 25);
+
+    fps_second_accumulator = 998999;  // 999999 does not close the second; 1000999 does
+    fps_frame_count = 7;
+    fake_ms += 1;
+    fps_tick();
+    EXPECT_EQ(measured_fps, 25);
+    fake_ms += 1;
+    EXPECT_EQ(fps_tick(), 8);
+    EXPECT_EQ(fps_frame_count, 1);
+}
+
+TEST_F(Fps, TargetBelowOneCountsAsOne) {
+    target_fps = 0;
+    fps_tick();
+    EXPECT_EQ(target_fps, 1);
+    EXPECT_EQ(frame_period, 1000000);
+    target_fps = INT32_MIN;
+    fps_tick();
+    EXPECT_EQ(target_fps, 1);
+}
+
+TEST_F(Fps, ExtremeStateNeverOverflows) {
+    frame_period = 1000000;
+    frame_time = INT32_MIN;
+    sleep_budget = INT32_MAX - 5;
+    fps_pace();
+    EXPECT_EQ(sleep_budget, INT32_MAX);
+    frame_period = 0;
+    frame_time = INT32_MAX;
+    sleep_budget = INT32_MIN;
+    fps_pace();
+    EXPECT_EQ(sleep_budget, 0);
+    fps_second_accumulator = INT32_MIN;
+    fps_previous_time = INT32_MIN;  // 2^31 us before 0
+    fake_ms = 0;
+    fps_tick();
+    EXPECT_EQ(frame_time, INT32_MIN);
+}
+
+}  // namespace
