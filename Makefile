@@ -47,5 +47,15 @@ deps-bench:
 deps-fuzz:
 	@./tools/need-packages $(FUZZ_PKGS)
 
+# A contact sheet of every built-in picture at 2x, decoded by the project's own decoder.
+contact-sheet: deps-run release
+	./build/release/tool_contact_sheet contact_sheet.ppm
+	@echo "wrote contact_sheet.ppm"
+
+# One full cycle of the show, a picture every second and the sound, into shots/.
+capture: deps-run release
+	./build/release/demo_capture --frames 5100 --every 50 --out shots --wav shots/sound.wav
+	@echo "wrote shots/frame*.ppm and shots/sound.wav"
+
 clean:
 	rm -rf build

@@ -1,0 +1,224 @@
+// The whole program, run headless through demo_capture: scene budgets, keys, the closing
+// fade, reproducibility, and golden checksums of chosen frames of every scene.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "demo/builtin.h"
+#include "demo/capture.h"
+#include "demo/demo.h"
+#include "image/font.h"
+#include "image/img.h"
+
+namespace {
+
+const std::string capture_program = DEMO_BINARY_DIR "/demo_capture";
+
+struct CaptureRun {
+    int status = -1;        // exit status, or -1 when the program did not exit normally
+    std::string output;     // standard output
+};
+
+CaptureRun run_capture(const std::string& arguments) {
+    CaptureRun run;
+    FILE* pipe = popen((capture_program + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    return run;
+}
+
+struct FrameLine {
+    int presents;
+    std::string checksum;
+};
+
+// "frame N presents P checksum C" lines by frame number; "end" lines under key 0.
+std::map<int, FrameLine> parse_frames(const std::string& output) {
+    std::map<int, FrameLine> frames;
+    std::istringstream in(output);
+    std::string word, presents_word, checksum_word;
+    while (in >> word) {
+        int number = 0;
+        if (word == "frame") in >> number;
+        FrameLine line;
+        in >> presents_word >> line.presents >> checksum_word >> line.checksum;
+        frames[number] = line;
+    }
+    return frames;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string hex_checksum(uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+}  // namespace
+
+TEST(Capture, FullCycleEndsEachSceneAtItsBudgetAndMatchesTheGoldenFrames) {
+    const CaptureRun run = run_capture("--frames 5100 --checksums");
+    ASSERT_EQ(run.status, 0);
+    const auto frames = parse_frames(run.output);
+    ASSERT_EQ(frames.size(), 5101u);  // 5100 frames and the end line
+
+    // A scene start is the one frame after a fade: 32 fade presents plus its own.
+    std::vector<int> starts;
+    for (const auto& [number, line] : frames) {
+        if (number == 0) continue;
+        if (line.presents != 1) {
+            EXPECT_EQ(line.presents, 33) << "frame " << number;
+            starts.push_back(number);
+        }
+    }
+    // 1001, 1001, 1251, 1001 and 801 frames, then scene 1 again.
+    EXPECT_EQ(starts, (std::vector<int>{1, 1002, 2003, 3254, 4255, 5056}));
+
+    // The closing fade: 32 presents after the last frame, ending on a black picture.
+    const std::vector<uint32_t> black(256 * 256, 0);
+    EXPECT_EQ(frames.at(0).presents, 32);
+    EXPECT_EQ(frames.at(0).checksum, hex_checksum(capture_checksum(black.data(), 256 * 256)));
+
+    // Golden checksums: any unintended change of a picture shows here. After a deliberate
+    // change of the art or a scene, regenerate with tools/update-golden.
+    std::istringstream golden(read_file(DEMO_SOURCE_DIR "/tests/demo/golden_frames.txt"));
+    std::string line;
+    int checked = 0;
+    while (std::getline(golden, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        int number = 0;
+        std::string checksum;
+        fields >> number >> checksum;
+        ASSERT_TRUE(frames.count(number)) << number;
+        EXPECT_EQ(frames.at(number).checksum, checksum) << "frame " << number;
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
+}
+
+TEST(Capture, TwoRunsGiveIdenticalFramesAndSound) {
+    // 650 frames include the music's mixes at frames 1, 301 and 601 and a key press.
+    const std::string wav1 = testing::TempDir() + "capture_a.wav";
+    const std::string wav2 = testing::TempDir() + "capture_b.wav";
+    const CaptureRun first = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav1);
+    const CaptureRun second = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav2);
+    ASSERT_EQ(first.status, 0);
+    ASSERT_EQ(second.status, 0);
+    EXPECT_EQ(first.output, second.output);
+    const std::string sound = read_file(wav1);
+    EXPECT_EQ(sound, read_file(wav2));
+    // 13 s of virtual time at 44100 values a second, in whole 8192-byte device buffers.
+    ASSERT_GT(sound.size(), 44u + 13 * 44100 * 2 - 8192);
+    EXPECT_EQ(sound.compare(0, 4, "RIFF"), 0);
+    EXPECT_EQ((sound.size() - 44) % 8192, 0u);
+    bool audible = false;
+    for (size_t i = 44; i < sound.size() && !audible; ++i) audible = sound[i] != 0;
+    EXPECT_TRUE(audible);
+}
+
+TEST(Capture, SpaceEndsTheSceneAfterTheCurrentFrame) {
+    const CaptureRun run = run_capture("--frames 40 --keys 10:space,20:space --checksums");
+    ASSERT_EQ(run.status, 0);
+    const auto frames = parse_frames(run.output);
+    EXPECT_EQ(frames.at(11).presents, 33);  // frame 10 finished, the next scene faded in
+    EXPECT_EQ(frames.at(21).presents, 33);
+    EXPECT_EQ(frames.at(12).presents, 1);
+}
+
+TEST(Capture, EscInSceneTwoFadesAndExitsZero) {
+    const CaptureRun run = run_capture("--frames 3000 --keys 1100:esc --checksums");
+    ASSERT_EQ(run.status, 0);
+    const auto frames = parse_frames(run.output);
+    EXPECT_EQ(frames.rbegin()->first, 1100);  // nothing after the frame the key acted in
+    EXPECT_EQ(frames.at(0).presents, 32);
+    const std::vector<uint32_t> black(256 * 256, 0);
+    EXPECT_EQ(frames.at(0).checksum, hex_checksum(capture_checksum(black.data(), 256 * 256)));
+}
+
+TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
+    const std::string dir = testing::TempDir() + "capture_fps";
+    const CaptureRun run = run_capture("--frames 120 --keys 60:8 --every 60 --out " + dir);
+    ASSERT_EQ(run.status, 0);
+    Img* shown = img_load_file((dir + "/frame00120.ppm").c_str());
+    Img* hidden = img_load_file((dir + "/frame00060.ppm").c_str());
+    ASSERT_NE(shown, nullptr);
+    ASSERT_NE(hidden, nullptr);
+
+    // "32" drawn the way the frame tail draws it, with the coloured 16 x 16 font.
+    Img* charset = img_load_pnm(pnm_charset);
+    ASSERT_NE(charset, nullptr);
+    Font* font = font_create();
+    font->sheet = img_create();
+    img_resize(font->sheet, charset->width * 2, charset->height * 2);
+    img_scale(charset, font->sheet);
+    for (int32_t y = 0; y < font->sheet->height; ++y)
+        for (int32_t x = 0; x < font->sheet->width; ++x)
+            font->sheet->pixels[y * font->sheet->width + x] &= font_hex_gradient(x, y);
+    font->cell_width = font->cell_height = 16;
+    Img* digits = img_create();
+    img_resize(digits, 256, 256);
+    font->target = digits;
+    font->pen_y = 256 - 16;
+    font_draw_hex8(font, 0x32);
+
+    int glyph_pixels = 0, matching_shown = 0, matching_hidden = 0;
+    for (int32_t i = 0; i < 256 * 256; ++i) {
+        if (digits->pixels[i] == 0) continue;
+        ++glyph_pixels;
+        matching_shown += shown->pixels[i] == digits->pixels[i];
+        matching_hidden += hidden->pixels[i] == digits->pixels[i];
+    }
+    EXPECT_GT(glyph_pixels, 50);
+    EXPECT_EQ(matching_shown, glyph_pixels);     // every digit pixel is on the frame
+    EXPECT_LT(matching_hidden, glyph_pixels / 2);  // and was not before the key
+    for (Img** img : {&shown, &hidden, &charset, &digits}) img_destroy(img);
+    font_destroy(&font);
+}
+
+TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
+    for (const char* arguments : {"", "--frames", "--frames 0", "--frames x", "--frames 5 --bogus",
+                                  "--frames 5 --keys 3", "--frames 5 --keys 3:nosuchkey",
+                                  "--frames 5 --every 2"}) {
+        EXPECT_EQ(run_capture(arguments).status, 2) << arguments;
+    }
+    const CaptureRun help = run_capture("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--frames N"), std::string::npos);
+}
+
+TEST(CaptureParse, KeysAndDefaults) {
+    CaptureOptions options;
+    bool help = true;
+    char error[128];
+    const char* argv[] = {"demo_capture", "--frames", "5100", "--keys", "300:space,900:8,2:esc,7:Q", "--out", "d"};
+    ASSERT_TRUE(capture_parse(7, const_cast<char**>(argv), &options, &help, error, sizeof error));
+    EXPECT_FALSE(help);
+    EXPECT_EQ(options.frames, 5100);
+    EXPECT_EQ(options.every, 1);
+    ASSERT_EQ(options.key_count, 4);
+    EXPECT_EQ(options.keys[0].frame, 300);
+    EXPECT_EQ(options.keys[0].key, KEY_SPACE);
+    EXPECT_EQ(options.keys[1].key, '8');
+    EXPECT_EQ(options.keys[2].key, KEY_ESC);
+    EXPECT_EQ(options.keys[3].key, 'Q');
+    const char* bad[] = {"demo_capture", "--frames", "99999999999999999999"};
+    EXPECT_FALSE(capture_parse(3, const_cast<char**>(bad), &options, &help, error, sizeof error));
+}

@@ -1,0 +1,144 @@
+// The demo's pure rules: keys, scroller speeds, the font colouring, the emblem decay and
+// the swarm's draws.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "demo/demo.h"
+
+TEST(DemoKeys, TogglesFlipTheirOwnBitOnly) {
+    struct Case { uint8_t key; int byte; uint8_t bit; };
+    const Case cases[] = {{'1', 3, 0x01}, {'2', 2, 0x01}, {'4', 1, 0x01},
+                          {'5', 1, 0x02}, {'8', 0, 0x01}, {'9', 0, 0x02}};
+    for (const Case& c : cases) {
+        uint8_t before[4];
+        for (int i = 0; i < 4; ++i) before[i] = demo.option_flags[i];
+        EXPECT_EQ(demo_handle_key(c.key), c.key);
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t expected = i == c.byte ? static_cast<uint8_t>(before[i] ^ c.bit) : before[i];
+            EXPECT_EQ(demo.option_flags[i], expected) << "key " << c.key << " byte " << i;
+        }
+        demo_handle_key(c.key);  // toggles back
+        EXPECT_EQ(demo.option_flags[c.byte], before[c.byte]);
+    }
+    EXPECT_EQ(demo.control_flags, 0u);
+}
+
+TEST(DemoKeys, StartValuesSpaceOAndUnknownKeys) {
+    EXPECT_EQ(demo.option_flags[0], 0x02);  // counter hidden, full speed on
+    EXPECT_EQ(demo.option_flags[1], 0x03);
+    EXPECT_EQ(demo.option_flags[2], 0x01);
+    EXPECT_EQ(demo.option_flags[3], 0x01);
+    const uint8_t o_before = display_o_flag;
+    demo_handle_key('o');
+    EXPECT_EQ(display_o_flag, o_before ^ 1);
+    demo_handle_key('o');
+    for (uint8_t key : {uint8_t{'a'}, uint8_t{'s'}, uint8_t{'x'}, uint8_t{0}, uint8_t{0x90}}) demo_handle_key(key);
+    EXPECT_EQ(demo.control_flags, 0u);
+    demo_handle_key(KEY_SPACE);
+    EXPECT_EQ(demo.control_flags, CONTROL_NEXT_SCENE);
+    demo.control_flags = 0;
+}
+
+TEST(DemoKeysDeathTest, QuitKeysExitWithStatusZero) {
+    for (uint8_t key : {uint8_t{'q'}, uint8_t{'Q'}, KEY_ESC})
+        EXPECT_EXIT(demo_handle_key(key), testing::ExitedWithCode(0), "") << "key " << int{key};
+}
+
+TEST(SceneKeys, BigScrollerSpeedRunsFromMinus31To31) {
+    int32_t speed = 15;
+    for (int i = 0; i < 16; ++i) speed = bigscroll_speed_after_key(speed, 'a');
+    EXPECT_EQ(speed, 31);
+    EXPECT_EQ(bigscroll_speed_after_key(speed, 'a'), 0);
+    EXPECT_EQ(bigscroll_speed_after_key(0, 's'), -1);
+    EXPECT_EQ(bigscroll_speed_after_key(-1, 's'), -2);
+    EXPECT_EQ(bigscroll_speed_after_key(-31, 's'), 0);
+    EXPECT_EQ(bigscroll_speed_after_key(7, 'x'), 7);
+}
+
+TEST(SceneKeys, WaveScrollerSpeedRunsTheOtherWayFromMinus14To14) {
+    int32_t speed = 6;
+    for (int i = 0; i < 8; ++i) speed = starscroll_speed_after_key(speed, 's');
+    EXPECT_EQ(speed, 14);
+    EXPECT_EQ(starscroll_speed_after_key(speed, 's'), 0);  // nine presses from 6
+    EXPECT_EQ(starscroll_speed_after_key(0, 'a'), -1);
+    EXPECT_EQ(starscroll_speed_after_key(-14, 'a'), 0);
+    EXPECT_EQ(starscroll_speed_after_key(INT32_MIN, 'a'), INT32_MAX % 15);  // wraps, never traps
+}
+
+TEST(FontColouring, EveryChannelLiesBetween0x80And0xFC) {
+    for (int32_t y = 0; y < 288; ++y) {
+        for (int32_t x = 0; x < 256; ++x) {
+            const uint32_t c = font_hex_gradient(x, y);
+            for (int shift : {16, 8, 0}) {
+                const uint32_t channel = (c >> shift) & 0xFF;
+                ASSERT_GE(channel, 0x80u) << x << "," << y;
+                ASSERT_LE(channel, 0xFCu) << x << "," << y;
+            }
+            ASSERT_EQ(c >> 24, 0u);
+        }
+    }
+    EXPECT_EQ(font_hex_gradient(0, 0), 0x80FCFCu);
+    EXPECT_EQ(font_hex_gradient(31, 255), 0xFC8080u);
+    EXPECT_EQ(font_hex_gradient(32, 0), font_hex_gradient(0, 0));  // repeats every 32 pixels
+}
+
+TEST(EmblemHalves, AmplitudesFallByOneEveryOtherFrameToZero) {
+    DemoState state{};
+    state.top_amplitude = state.bottom_amplitude = 512;
+    state.bottom_phase = 512;
+    int frames = 0;
+    while (state.top_amplitude > 0) {
+        halves_decay(&state);
+        ++frames;
+        ASSERT_EQ(state.top_amplitude, state.bottom_amplitude);
+        ASSERT_EQ(state.top_amplitude, 512 - frames / 2);
+    }
+    EXPECT_EQ(frames, 1024);
+    EXPECT_EQ((state.bottom_phase - state.top_phase) & 1023, 512);  // always half a period apart
+    halves_decay(&state);
+    halves_decay(&state);
+    EXPECT_EQ(state.top_amplitude, 0);
+
+    // An odd carried-over counter decays on the first frame: 511 instead of 512.
+    DemoState odd{};
+    odd.halves_frame_counter = 1;
+    odd.top_amplitude = odd.bottom_amplitude = 512;
+    halves_decay(&odd);
+    EXPECT_EQ(odd.top_amplitude, 511);
+}
+
+TEST(Swarm, ParametersAreDrawnInOrderWithinTheirRanges) {
+    std::srand(12345);
+    int expected[13];
+    for (int& r : expected) r = std::rand();
+    std::srand(12345);
+    DemoState state{};
+    swarm_draw_parameters(&state);
+    for (int i = 0; i < 4; ++i) {
+        const int mask = i < 2 ? 63 : 31;
+        const int least = i < 2 ? 7 : 3;
+        EXPECT_EQ(state.swarm_phase[i], expected[3 * i] & 1023) << i;
+        EXPECT_EQ(state.swarm_frame_step[i], (expected[3 * i + 1] & mask) + least) << i;
+        EXPECT_EQ(state.swarm_copy_step[i], (expected[3 * i + 2] & mask) + least) << i;
+    }
+    EXPECT_EQ(state.swarm_count, (expected[12] & 63) + 3);
+    for (int seed = 0; seed < 200; ++seed) {
+        std::srand(static_cast<unsigned>(seed));
+        swarm_draw_parameters(&state);
+        ASSERT_GE(state.swarm_count, 3);
+        ASSERT_LE(state.swarm_count, 66);
+        ASSERT_LE(state.swarm_frame_step[0], 70);
+        ASSERT_GE(state.swarm_frame_step[3], 3);
+        ASSERT_LE(state.swarm_frame_step[3], 34);
+    }
+}
+
+TEST(SpinTable, WidthsMirrorAndNegate) {
+    for (int k = 0; k < 32; ++k) {
+        EXPECT_EQ(spin_table[k], spin_table[31 - k]) << k;
+        EXPECT_EQ(spin_table[32 + k], -spin_table[k]) << k;
+    }
+    EXPECT_EQ(spin_table[0], 2);
+    for (int k = 14; k <= 17; ++k) EXPECT_EQ(spin_table[k], 32);
+}
