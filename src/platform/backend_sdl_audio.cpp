@@ -1,9 +1,33 @@
 // The audio half of the SDL 1.2 backend: each call is the SDL function it stands for.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/backend_audio.h"
 
 namespace {
+
+// While the sound system is probed, the libraries below SDL (ALSA on a machine without a
+// sound card) print their own complaints on standard error. The demo treats a missing
+// device as silence and says nothing, so their stream is pointed at /dev/null meanwhile.
+class QuietStderr {
+public:
+    QuietStderr() : saved_(dup(STDERR_FILENO)) {
+        const int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null_fd >= 0) dup2(null_fd, STDERR_FILENO);
+        if (null_fd >= 0) close(null_fd);
+    }
+    ~QuietStderr() {
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_;
+};
 
 // How many times the main thread holds the device lock. Closing the device destroys that
 // lock, and destroying a held lock is undefined, so a close made inside lock ... unlock
@@ -13,7 +37,10 @@ int backend_audio_lock_depth = 0;
 
 }  // namespace
 
-int backend_init(uint32_t flags) { return SDL_Init(flags); }
+int backend_init(uint32_t flags) {
+    QuietStderr quiet;
+    return SDL_Init(flags);
+}
 
 int backend_audio_open(int frequency, uint16_t format, int channels, int samples, BackendAudioCallback callback,
                        void* userdata) {
@@ -24,7 +51,8 @@ int backend_audio_open(int frequency, uint16_t format, int channels, int samples
     desired.samples = static_cast<Uint16>(samples);
     desired.callback = callback;
     desired.userdata = userdata;
-    // No obtained spec: SDL converts to whatever the device really plays.
+    // No obtained format: SDL converts to whatever the device really plays.
+    QuietStderr quiet;
     return SDL_OpenAudio(&desired, nullptr);
 }
 

@@ -13,18 +13,20 @@ AudioOut* audio_open() {
     if (backend_init(AUDIO_INIT_FLAGS) != 0) return nullptr;
     AudioOut* audio = static_cast<AudioOut*>(std::calloc(1, sizeof(AudioOut)));
     if (audio == nullptr) return nullptr;
-    if (backend_audio_open(AUDIO_RATE, AUDIO_FORMAT_S16LSB, AUDIO_CHANNELS, AUDIO_BUFFER_VALUES, audio_callback,
-                           audio) < 0) {
-        std::free(audio);
-        return nullptr;
-    }
-    // The device is open but paused, so the callback cannot see the record half filled.
+    // The record is complete before the device exists: the device's thread may start
+    // reading it as soon as the device is opened, paused or not.
     audio->rate = AUDIO_RATE;
     audio->bits = 16;
     audio->sign = 's';
     audio->byte_order = 'l';
     audio->mute = 0;
     audio->queue = array_create();
+    if (backend_audio_open(AUDIO_RATE, AUDIO_FORMAT_S16LSB, AUDIO_CHANNELS, AUDIO_BUFFER_VALUES, audio_callback,
+                           audio) < 0) {
+        array_destroy(&audio->queue);
+        std::free(audio);
+        return nullptr;
+    }
     backend_audio_pause(0);
     return audio;
 }
