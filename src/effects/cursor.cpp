@@ -1,6 +1,7 @@
 #include "effects/cursor.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "common/fixed.h"
 
@@ -77,4 +78,9 @@ int32_t cursor_carry(Cursor* cursor, int32_t offset, int32_t unit) {
         return offset % unit + unit;
     }
     return offset;
+}
+
+bool cursor_fits(const Cursor* cursor, const char* text) {
+    return cursor->length >= 1 &&
+           strnlen(text, static_cast<size_t>(cursor->length)) == static_cast<size_t>(cursor->length);
 }

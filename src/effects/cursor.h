@@ -27,3 +27,17 @@ int32_t cursor_set(Cursor* cursor, int32_t value);               // position = v
 int32_t cursor_index(const Cursor* cursor);                       // position brought into 0..length-1, for reading
 int32_t cursor_carry(Cursor* cursor, int32_t offset, int32_t unit);  // moves whole units of offset (unit >= 1) into
                                                                   // the cursor; returns the offset left, 0..unit
+bool cursor_fits(const Cursor* cursor, const char* text);         // length >= 1 and no NUL in text[0..length-1]
+
+// Hands visit the index of count successive positions from the current one, then puts
+// the cursor back where it was.
+template <typename Visit>
+void cursor_walk(Cursor* cursor, int64_t count, Visit&& visit) {
+    cursor_save(cursor);
+    cursor->step = 1;
+    for (int64_t n = 0; n < count; ++n) {
+        visit(cursor_index(cursor));
+        cursor_advance(cursor);
+    }
+    cursor_restore(cursor);
+}

@@ -21,12 +21,6 @@ int32_t scroll_text_length(const char* text) {
     return length > static_cast<size_t>(INT32_MAX) ? 0 : static_cast<int32_t>(length);
 }
 
-// The cursor must index the text: a length of at least 1 and no NUL before it.
-bool scroll_cursor_fits(const Cursor* cursor, const char* text) {
-    return cursor->length >= 1 &&
-           strnlen(text, static_cast<size_t>(cursor->length)) == static_cast<size_t>(cursor->length);
-}
-
 }  // namespace
 
 void scroll_report() {
@@ -93,7 +87,7 @@ void scroll_update(Scroll* scroll) {
 void scroll_draw(Scroll* scroll) {
     if (scroll == nullptr || scroll->text == nullptr || scroll->cursor == nullptr || scroll->target == nullptr ||
         scroll->font == nullptr || scroll->font->cell_width < 1 ||
-        !scroll_cursor_fits(scroll->cursor, scroll->text)) {
+        !cursor_fits(scroll->cursor, scroll->text)) {
         scroll_report();
         return;
     }
@@ -103,14 +97,10 @@ void scroll_draw(Scroll* scroll) {
     font->pen_y = scroll->y;
     font->target = scroll->target;
     const int64_t count = scroll->width / font->cell_width + int64_t{2};
-    cursor_save(cursor);
-    cursor->step = 1;
-    for (int64_t n = 0; n < count; ++n) {
-        font->character = static_cast<int8_t>(scroll->text[cursor_index(cursor)]);
+    cursor_walk(cursor, count, [&](int32_t i) {
+        font->character = static_cast<int8_t>(scroll->text[i]);
         font_draw_char(font);
-        cursor_advance(cursor);
-    }
-    cursor_restore(cursor);
+    });
 }
 
 void scroll_destroy(Scroll** scroll) {

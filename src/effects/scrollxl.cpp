@@ -21,12 +21,6 @@ int32_t scrollxl_letter_width(const Font* big, const Font* brush) {
     return u < 1 || u > INT32_MAX || big->cell_width < 1 ? 0 : static_cast<int32_t>(u);
 }
 
-// The cursor must index the text: a length of at least 1 and no NUL before it.
-bool scrollxl_cursor_fits(const Cursor* cursor, const char* text) {
-    return cursor->length >= 1 &&
-           strnlen(text, static_cast<size_t>(cursor->length)) == static_cast<size_t>(cursor->length);
-}
-
 }  // namespace
 
 void scrollxl_report() {
@@ -96,7 +90,7 @@ void scrollxl_update(ScrollXL* scrollxl) {
 void scrollxl_draw(ScrollXL* scrollxl) {
     if (scrollxl == nullptr || scrollxl->text == nullptr || scrollxl->cursor == nullptr ||
         scrollxl->target == nullptr || scrollxl->big_font == nullptr || scrollxl->brush_font == nullptr ||
-        !scrollxl_cursor_fits(scrollxl->cursor, scrollxl->text)) {
+        !cursor_fits(scrollxl->cursor, scrollxl->text)) {
         scrollxl_report();
         return;
     }
@@ -113,14 +107,10 @@ void scrollxl_draw(ScrollXL* scrollxl) {
     big->pen_x = wrap_sub(scrollxl->x, scrollxl->offset);
     big->pen_y = scrollxl->y;
     const int64_t count = scrollxl->width / u + int64_t{2};
-    cursor_save(cursor);
-    cursor->step = 1;
-    for (int64_t n = 0; n < count; ++n) {
-        big->character = static_cast<int8_t>(scrollxl->text[cursor_index(cursor)]);
+    cursor_walk(cursor, count, [&](int32_t i) {
+        big->character = static_cast<int8_t>(scrollxl->text[i]);
         font_draw_big_char(big, brush);
-        cursor_advance(cursor);
-    }
-    cursor_restore(cursor);
+    });
 }
 
 void scrollxl_destroy(ScrollXL** scrollxl) {

@@ -36,6 +36,20 @@ Projection project(const Stars3D* s, const Star3D& p, int32_t hw, int32_t hh) {
     return out;
 }
 
+// Takes the box size from the target, then hands every projectable point to visit, last
+// to first and unsorted: the first point of the array ends up on top.
+template <typename Visit>
+void for_each_projected(Stars3D* s, const Img* target, Visit&& visit) {
+    s->width = target->width;
+    s->height = target->height;
+    const int32_t hw = s->width >> 1;
+    const int32_t hh = s->height >> 1;
+    for (int32_t i = s->count - 1; i >= 0; --i) {
+        const Projection pr = project(s, s->stars[i], hw, hh);
+        if (pr.d != 0) visit(pr);
+    }
+}
+
 }  // namespace
 
 void stars3d_report() {
@@ -135,21 +149,14 @@ void stars3d_draw(Stars3D* stars3d, Img* target) {
         stars3d_report();
         return;
     }
-    stars3d->width = target->width;
-    stars3d->height = target->height;
-    const int32_t hw = stars3d->width >> 1;
-    const int32_t hh = stars3d->height >> 1;
     Font* font = stars3d->font;
     font->target = target;
-    // Last to first, unsorted: the first point of the array ends up on top.
-    for (int32_t i = stars3d->count - 1; i >= 0; --i) {
-        const Projection pr = project(stars3d, stars3d->stars[i], hw, hh);
-        if (pr.d == 0) continue;
+    for_each_projected(stars3d, target, [font](const Projection& pr) {
         font->character = 7 - static_cast<int32_t>((pr.d & 0xE0) >> 5);
         font->pen_x = pr.sx;
         font->pen_y = pr.sy;
         font_draw_char(font);
-    }
+    });
 }
 
 void stars3d_plot(Stars3D* stars3d, Img* target) {
@@ -157,14 +164,8 @@ void stars3d_plot(Stars3D* stars3d, Img* target) {
         stars3d_report();
         return;
     }
-    stars3d->width = target->width;
-    stars3d->height = target->height;
-    const int32_t hw = stars3d->width >> 1;
-    const int32_t hh = stars3d->height >> 1;
-    for (int32_t i = stars3d->count - 1; i >= 0; --i) {
-        const Projection pr = project(stars3d, stars3d->stars[i], hw, hh);
-        if (pr.d == 0) continue;
+    for_each_projected(stars3d, target, [target](const Projection& pr) {
         const uint32_t g = static_cast<uint32_t>(~pr.d) & 0xFF;
         img_put_pixel(target, pr.sx, pr.sy, g * 0x010101u);
-    }
+    });
 }

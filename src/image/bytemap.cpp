@@ -82,6 +82,14 @@ struct Span {
     int64_t sx, sy, dx, dy, w, h;
 };
 
+// A negative start on one side moves to 0; the other side's start and the length follow.
+void pull_in(int64_t& start, int64_t& other, int64_t& length) {
+    if (start >= 0) return;
+    other -= start;
+    length += start;
+    start = 0;
+}
+
 // The image family's rectangle clipping; false when nothing is left to draw.
 bool clip_rect(const Bytemap* source, const Bytemap* destination, Span& r) {
     const int64_t sw = source->width, sh = source->height;
@@ -89,28 +97,12 @@ bool clip_rect(const Bytemap* source, const Bytemap* destination, Span& r) {
     if (r.dx >= dw || r.dx + r.w < 0 || r.dy >= dh || r.dy + r.h < 0) return false;
     if (r.sx >= sw || r.sx + r.w < 0 || r.sy >= sh || r.sy + r.h < 0) return false;
     const int64_t right = r.sx + r.w, bottom = r.sy + r.h;  // as passed in
-    if (r.sx < 0) {
-        r.dx -= r.sx;
-        r.w += r.sx;
-        r.sx = 0;
-    }
-    if (r.sy < 0) {
-        r.dy -= r.sy;
-        r.h += r.sy;
-        r.sy = 0;
-    }
+    pull_in(r.sx, r.dx, r.w);
+    pull_in(r.sy, r.dy, r.h);
     if (right > sw) r.w = sw - r.sx;
     if (bottom > sh) r.h = sh - r.sy;
-    if (r.dx < 0) {
-        r.sx -= r.dx;
-        r.w += r.dx;
-        r.dx = 0;
-    }
-    if (r.dy < 0) {
-        r.sy -= r.dy;
-        r.h += r.dy;
-        r.dy = 0;
-    }
+    pull_in(r.dx, r.sx, r.w);
+    pull_in(r.dy, r.sy, r.h);
     if (r.dx + r.w > dw) r.w = dw - r.dx;
     if (r.dy + r.h > dh) r.h = dh - r.dy;
     return r.w > 0 && r.h > 0;

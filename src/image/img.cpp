@@ -27,10 +27,15 @@ uint32_t* alloc_pixels(int32_t width, int32_t height) {
     return static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
 }
 
-// The rectangle check of the fills: wholly inside, at least one pixel.
-bool rect_fits(const Img* img, int32_t x, int32_t y, int32_t w, int32_t h) {
-    return x >= 0 && y >= 0 && x < img->width && y < img->height && w >= 1 && h >= 1 &&
-           int64_t{x} + w <= img->width && int64_t{y} + h <= img->height;
+// Top-left pixel of a fill's rectangle, which must lie wholly inside a usable image and
+// hold at least one pixel; null (reported) otherwise.
+uint32_t* rect_origin(Img* img, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (!img_usable(img) || x < 0 || y < 0 || x >= img->width || y >= img->height || w < 1 || h < 1 ||
+        int64_t{x} + w > img->width || int64_t{y} + h > img->height) {
+        img_report();
+        return nullptr;
+    }
+    return img->pixels + static_cast<size_t>(y) * static_cast<size_t>(img->width) + static_cast<size_t>(x);
 }
 
 // Clipped write with 64-bit coordinates, for points computed from arbitrary arguments.
@@ -116,24 +121,18 @@ uint32_t img_get_pixel(const Img* img, int32_t x, int32_t y) {
 }
 
 void img_fill_rect(Img* img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
-    if (!img_usable(img) || !rect_fits(img, x, y, w, h)) {
-        img_report();
-        return;
-    }
+    uint32_t* row = rect_origin(img, x, y, w, h);
+    if (row == nullptr) return;
     const size_t stride = static_cast<size_t>(img->width);
-    uint32_t* row = img->pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(x);
     for (int32_t j = 0; j < h; ++j, row += stride) {
         for (int32_t i = 0; i < w; ++i) row[i] = colour;
     }
 }
 
 void img_frame_rect(Img* img, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
-    if (!img_usable(img) || !rect_fits(img, x, y, w, h)) {
-        img_report();
-        return;
-    }
+    uint32_t* top = rect_origin(img, x, y, w, h);
+    if (top == nullptr) return;
     const size_t stride = static_cast<size_t>(img->width);
-    uint32_t* top = img->pixels + static_cast<size_t>(y) * stride + static_cast<size_t>(x);
     uint32_t* bottom = top + static_cast<size_t>(h - 1) * stride;
     for (int32_t i = 0; i < w; ++i) {
         top[i] = colour;

@@ -86,44 +86,40 @@ void row_wrap(const Img* source, Img* destination, int32_t source_row, int32_t d
     for (int32_t k = first; k < count; ++k) combine(d[k - first], s[k]);
 }
 
+// Shared body of the rectangle blits: clips once, then combine(destination, source) over
+// the flat rows of the clipped rectangle.
+template <typename Combine>
+void blit_rect(const Img* source, Img* destination, int64_t sx, int64_t sy, int64_t dx, int64_t dy, int64_t w,
+               int64_t h, Combine combine) {
+    if (!img_usable(source) || !img_usable(destination)) {
+        img_report();
+        return;
+    }
+    Clip c{};
+    if (!clip_rect(source, destination, sx, sy, dx, dy, w, h, c)) return;
+    const size_t s_stride = static_cast<size_t>(source->width);
+    const size_t d_stride = static_cast<size_t>(destination->width);
+    const size_t width = static_cast<size_t>(c.w);
+    const uint32_t* s = source_at(source, c.sx, c.sy);
+    uint32_t* d = destination_at(destination, c.dx, c.dy);
+    for (int64_t row = 0; row < c.h; ++row, s += s_stride, d += d_stride) {
+        for (size_t i = 0; i < width; ++i) combine(d[i], s[i]);
+    }
+}
+
 }  // namespace
 
 void img_blit_key(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
                   int32_t h) {
-    if (!img_usable(source) || !img_usable(destination)) {
-        img_report();
-        return;
-    }
-    Clip c{};
-    if (!clip_rect(source, destination, sx, sy, dx, dy, w, h, c)) return;
-    const size_t s_stride = static_cast<size_t>(source->width);
-    const size_t d_stride = static_cast<size_t>(destination->width);
-    const size_t width = static_cast<size_t>(c.w);
-    const uint32_t* s = source_at(source, c.sx, c.sy);
-    uint32_t* d = destination_at(destination, c.dx, c.dy);
-    for (int64_t row = 0; row < c.h; ++row, s += s_stride, d += d_stride) {
-        for (size_t i = 0; i < width; ++i) {
-            if (s[i] != 0) d[i] = s[i];
-        }
-    }
+    blit_rect(source, destination, sx, sy, dx, dy, w, h, [](uint32_t& d, uint32_t s) {
+        if (s != 0) d = s;
+    });
 }
 
 void img_blit_add(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
                   int32_t h) {
-    if (!img_usable(source) || !img_usable(destination)) {
-        img_report();
-        return;
-    }
-    Clip c{};
-    if (!clip_rect(source, destination, sx, sy, dx, dy, w, h, c)) return;
-    const size_t s_stride = static_cast<size_t>(source->width);
-    const size_t d_stride = static_cast<size_t>(destination->width);
-    const size_t width = static_cast<size_t>(c.w);
-    const uint32_t* s = source_at(source, c.sx, c.sy);
-    uint32_t* d = destination_at(destination, c.dx, c.dy);
-    for (int64_t row = 0; row < c.h; ++row, s += s_stride, d += d_stride) {
-        for (size_t i = 0; i < width; ++i) d[i] += s[i];  // channels carry into the one above
-    }
+    // Channels carry into the one above.
+    blit_rect(source, destination, sx, sy, dx, dy, w, h, [](uint32_t& d, uint32_t s) { d += s; });
 }
 
 void img_blit_stepped(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
@@ -171,22 +167,13 @@ void img_blit_stepped(const Img* source, Img* destination, int32_t sx, int32_t s
 }
 
 void img_blit_half(const Img* source, Img* destination, int32_t x, int32_t y) {
-    if (!img_usable(source) || !img_usable(destination)) {
+    if (!img_usable(source)) {  // read for the rectangle below, so checked first
         img_report();
         return;
     }
-    Clip c{};
-    if (!clip_rect(source, destination, 0, 0, x, y, source->width, source->height, c)) return;
-    const size_t s_stride = static_cast<size_t>(source->width);
-    const size_t d_stride = static_cast<size_t>(destination->width);
-    const size_t width = static_cast<size_t>(c.w);
-    const uint32_t* s = source_at(source, c.sx, c.sy);
-    uint32_t* d = destination_at(destination, c.dx, c.dy);
-    for (int64_t row = 0; row < c.h; ++row, s += s_stride, d += d_stride) {
-        for (size_t i = 0; i < width; ++i) {
-            if (s[i] != 0) d[i] = ((s[i] >> 1) & 0x7F7F7Fu) + ((d[i] >> 1) & 0x7F7F7Fu);
-        }
-    }
+    blit_rect(source, destination, 0, 0, x, y, source->width, source->height, [](uint32_t& d, uint32_t s) {
+        if (s != 0) d = ((s >> 1) & 0x7F7F7Fu) + ((d >> 1) & 0x7F7F7Fu);
+    });
 }
 
 void img_copy_column_wrap(const Img* source, Img* destination, int32_t source_column, int32_t destination_column,

@@ -3,13 +3,13 @@
 #include "platform/backend_headless.h"
 
 #include <bit>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/limits.h"
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
+#include "platform/backend_interrupts.h"
 
 struct BackendSurface {
     int32_t width;
@@ -55,20 +55,6 @@ struct HeadlessAudio {
     uint8_t paused;
 };
 HeadlessAudio headless_audio;
-
-volatile sig_atomic_t headless_interrupted;
-uint8_t headless_interrupts_caught;
-
-void on_interrupt(int) { headless_interrupted = 1; }
-
-void catch_one(int signal_number) {
-    struct sigaction current{};
-    if (sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
-    struct sigaction wanted{};
-    wanted.sa_handler = on_interrupt;
-    sigemptyset(&wanted.sa_mask);
-    sigaction(signal_number, &wanted, nullptr);
-}
 
 void push_event(uint8_t type, uint32_t sym) {
     if (headless_queue_count >= HEADLESS_QUEUE_EVENTS) return;
@@ -257,19 +243,6 @@ int backend_poll_event(BackendEvent* event) {
     *event = headless_queue[headless_queue_head];
     headless_queue_head = (headless_queue_head + 1) % HEADLESS_QUEUE_EVENTS;
     --headless_queue_count;
-    return 1;
-}
-
-void backend_catch_interrupts() {
-    if (headless_interrupts_caught != 0) return;
-    headless_interrupts_caught = 1;
-    catch_one(SIGINT);
-    catch_one(SIGTERM);
-}
-
-int backend_take_interrupt() {
-    if (headless_interrupted == 0) return 0;
-    headless_interrupted = 0;
     return 1;
 }
 

@@ -1,46 +1,16 @@
 // The video, event and time calls on SDL 1.2.
 #include <SDL.h>
 
-#include <csignal>
-
 #include "platform/backend.h"
+#include "platform/backend_interrupts.h"
 
 namespace {
-
-volatile sig_atomic_t backend_interrupted;  // set by the handler, taken by backend_take_interrupt
-uint8_t backend_interrupts_caught;          // 1 once the handlers are in place
 
 SDL_Surface* as_sdl(BackendSurface* surface) { return reinterpret_cast<SDL_Surface*>(surface); }
 const SDL_Surface* as_sdl(const BackendSurface* surface) { return reinterpret_cast<const SDL_Surface*>(surface); }
 BackendSurface* as_backend(SDL_Surface* surface) { return reinterpret_cast<BackendSurface*>(surface); }
 
-void on_interrupt(int) { backend_interrupted = 1; }
-
-void catch_one(int signal_number) {
-    struct sigaction current{};
-    if (sigaction(signal_number, nullptr, &current) != 0) return;
-    // A shell that asked us to ignore the signal keeps its way; SDL leaves non-default handlers alone.
-    if (current.sa_handler != SIG_DFL) return;
-    struct sigaction wanted{};
-    wanted.sa_handler = on_interrupt;
-    sigemptyset(&wanted.sa_mask);
-    sigaction(signal_number, &wanted, nullptr);
-}
-
 }  // namespace
-
-void backend_catch_interrupts() {
-    if (backend_interrupts_caught != 0) return;
-    backend_interrupts_caught = 1;
-    catch_one(SIGINT);
-    catch_one(SIGTERM);
-}
-
-int backend_take_interrupt() {
-    if (backend_interrupted == 0) return 0;
-    backend_interrupted = 0;
-    return 1;
-}
 
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     // Before SDL brings up its event subsystem, which would take the signals for itself.

@@ -13,19 +13,13 @@ TEST(CursorAdvance, MatchesTheLoopedWrapAndHandlesHugeSteps) {
                 cursor_advance(&cursor);
                 ASSERT_EQ(cursor.position, want) << length << " " << start << " " << step;
             }
-    Cursor cursor{25, -30, 3, 0};
-    cursor_advance(&cursor);
-    EXPECT_EQ(cursor.position, 23);
-    cursor = Cursor{25, INT32_MIN, 0, 0};
-    cursor_advance(&cursor);
-    EXPECT_EQ(cursor.position, 2);  // -2^31 = -85899346 x 25 + 2
-    cursor = Cursor{INT32_MAX, INT32_MAX, INT32_MAX - 1, 0};
-    cursor_advance(&cursor);
-    EXPECT_EQ(cursor.position, INT32_MAX - 1);
-    cursor = Cursor{0, 5, 3, 0};  // no positions: nothing moves
-    cursor_advance(&cursor);
-    EXPECT_EQ(cursor.position, 3);
-    EXPECT_EQ(cursor_set(&cursor, 7), 0);
+    // -2^31 = -85899346 x 25 + 2; a sum beyond int32; no positions: nothing moves.
+    const struct { Cursor c; int32_t want; } cases[] = {
+        {{25, INT32_MIN, 0, 0}, 2}, {{INT32_MAX, INT32_MAX, INT32_MAX - 1, 0}, INT32_MAX - 1}, {{0, 5, 3, 0}, 3}};
+    for (auto [cursor, want] : cases) {
+        cursor_advance(&cursor);
+        EXPECT_EQ(cursor.position, want) << cursor.length;
+    }
 }
 
 TEST(CursorSet, TruncatesAndWrapsForReading) {
@@ -37,6 +31,8 @@ TEST(CursorSet, TruncatesAndWrapsForReading) {
     EXPECT_EQ(cursor_set(cursor, INT32_MIN), -85899345);
     EXPECT_EQ(cursor->position, -23);
     EXPECT_EQ(cursor_index(cursor), 2);
+    cursor->length = 0;  // no positions: refused
+    EXPECT_EQ(cursor_set(cursor, 7), 0);
     cursor_destroy(&cursor);
     EXPECT_EQ(cursor, nullptr);
 }

@@ -13,23 +13,16 @@ CursorX make(int32_t length, int32_t base, int32_t step, int32_t offset, int32_t
 }  // namespace
 
 TEST(CursorX, StepAndNextReduceIntoThePeriod) {
-    CursorX c = make(1024, 1023, 3, 0, 1);
-    cursorx_step(&c);
-    EXPECT_EQ(c.base, 2);
-    c = make(1024, 0, -3, 10, 1);
-    cursorx_step(&c);
-    EXPECT_EQ(c.base, 1021);
-    EXPECT_EQ(c.index, 7);
-    c = make(1000, 0, INT32_MIN, 0, 0);  // many periods at once, exactly
-    cursorx_step(&c);
-    EXPECT_EQ(c.base, 352);
-    c.base = INT32_MAX;  // a stored base next to the limit still reduces exactly
-    c.step = 1;
-    c.length = 1024;
-    cursorx_step(&c);
-    EXPECT_EQ(c.base, 0);
-
-    c = make(1024, 0, 1, 0, -1);
+    // Forward past the end, backward below 0, many periods at once, a base at the limit.
+    const struct { CursorX c; int32_t base, index; } steps[] = {{make(1024, 1023, 3, 0, 1), 2, 2},
+        {make(1024, 0, -3, 10, 1), 1021, 7}, {make(1000, 0, INT32_MIN, 0, 0), 352, 352},
+        {{1024, 0, INT32_MAX, 1, 0, 0}, 0, 0}};
+    for (auto [c, base, index] : steps) {
+        cursorx_step(&c);
+        EXPECT_EQ(c.base, base) << c.step;
+        EXPECT_EQ(c.index, index) << c.step;
+    }
+    CursorX c = make(1024, 0, 1, 0, -1);
     EXPECT_EQ(cursorx_next(&c), 1023);
     EXPECT_EQ(cursorx_set_offset(&c, 2048 + 5), 5);
     c = make(1024, 0, 1, INT32_MAX, 1);
@@ -58,7 +51,6 @@ TEST(CursorX, SetBaseLengthResetAndClone) {
     EXPECT_EQ(c.length, 1024);
     cursorx_set_length(&c, 128);
     EXPECT_EQ(c.base, 44);
-
     CursorX* twin = cursorx_clone(&c);
     EXPECT_EQ(twin->index, 0);  // everything but the index
     EXPECT_EQ(twin->base, 44);

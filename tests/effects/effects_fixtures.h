@@ -43,3 +43,12 @@ std::string printed_by(F&& call) {
     call();
     return testing::internal::GetCapturedStdout();
 }
+
+// What call prints while a module's debug flag is set; the flag is cleared afterwards.
+template <typename F>
+std::string reported(uint8_t& debug, F&& call) {
+    debug = 1;
+    std::string out = printed_by(call);
+    debug = 0;
+    return out;
+}

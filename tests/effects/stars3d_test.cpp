@@ -27,11 +27,9 @@ TEST(Stars3D, ScatterRunsLastToFirstAndLeaversReenterFar) {
     srand(31337);
     stars3d_scatter(f.s);
     srand(31337);
-    for (int i = 15; i >= 0; --i) {
-        EXPECT_EQ(f.s->stars[i].x, (rand() % 256) << 16);
-        EXPECT_EQ(f.s->stars[i].y, (rand() % 256) << 16);
-        EXPECT_EQ(f.s->stars[i].z, (rand() % 256) << 16);
-    }
+    for (int i = 15; i >= 0; --i)
+        for (int32_t Star3D::*axis : {&Star3D::x, &Star3D::y, &Star3D::z})
+            EXPECT_EQ(f.s->stars[i].*axis, (rand() % 256) << 16) << i;
     stars3d_set_count(f.s, 2);
     f.s->stars[0] = {5 << 16, 6 << 16, 0x20000};  // 2.0 - 3.0: behind the viewer
     f.s->stars[1] = at(7, 8, 100);
@@ -47,21 +45,17 @@ TEST(Stars3D, ScatterRunsLastToFirstAndLeaversReenterFar) {
 TEST(Stars3D, ProjectionAndDepthCells) {
     Field f(1);
     TestImg target(256, 256);
-    f.s->stars[0] = at(200, 128, 0);
-    stars3d_draw(f.s, target.img);
-    EXPECT_EQ(target.at(200, 128), cell_colour(7));  // the pen is the cell's top-left
-    EXPECT_EQ(target.at(199, 128), 0u);
-    img_clear(target.img);
-    f.s->stars[0] = at(200, 128, 256);  // d = 512: 128 + 72 * 256 / 512
-    stars3d_draw(f.s, target.img);
-    EXPECT_EQ(target.at(164, 128), cell_colour(7));
-    EXPECT_EQ(target.at(163, 128), 0u);
-
-    const struct { int32_t pz, cell; } cases[] = {{0, 7}, {31, 7}, {32, 6}, {100, 4}, {224, 0}, {255, 0}};
+    // The pen is the cell's top-left; d = 256 + pz, x' = 128 + (x - 128) * 256 / d, cell
+    // 7 - (d AND 0xE0) / 32. On the axis a point is at the centre for any depth.
+    const struct { int32_t x, pz, sx, cell; } cases[] = {
+        {200, 0, 200, 7}, {200, 256, 164, 7}, {128, 31, 128, 7}, {128, 32, 128, 6}, {128, 100, 128, 4},
+        {128, 224, 128, 0}, {128, 255, 128, 0}};
     for (const auto& c : cases) {
-        f.s->stars[0] = at(128, 128, c.pz);  // on the axis: at the centre for any depth
+        img_clear(target.img);
+        f.s->stars[0] = at(c.x, 128, c.pz);
         stars3d_draw(f.s, target.img);
-        EXPECT_EQ(target.at(128, 128), cell_colour(c.cell)) << c.pz;
+        EXPECT_EQ(target.at(c.sx, 128), cell_colour(c.cell)) << c.x << " " << c.pz;
+        EXPECT_EQ(target.at(c.sx - 1, 128), 0u) << c.x << " " << c.pz;
     }
 }
 
@@ -76,7 +70,7 @@ TEST(Stars3D, MirrorPlaneSkippedAndFirstPointOnTop) {
     EXPECT_EQ(target.at(33, 33), cell_colour(7));
     stars3d_plot(f.s, target.img);
     EXPECT_EQ(target.at(32, 32), 0xE5E5E5u);  // grey of d = 26: NOT 26 AND 0xFF, plotted last
-    EXPECT_EQ(target.lit(), 16);              // nothing of the skipped point  // plot of d = 26: NOT 26 AND 0xFF
+    EXPECT_EQ(target.lit(), 16);              // nothing of the skipped point
 }
 
 TEST(Stars3D, ExtremeValuesStayDefinedAndFailuresReportWithTheFlag) {
@@ -91,9 +85,7 @@ TEST(Stars3D, ExtremeValuesStayDefinedAndFailuresReportWithTheFlag) {
     EXPECT_LT(f.s->stars[0].x >> 16, 32);
 
     EXPECT_EQ(printed_by([&] { stars3d_set_count(f.s, 0); }), "");
-    stars3d_debug = 1;
-    EXPECT_EQ(printed_by([&] { stars3d_set_count(f.s, 0); }), "STARS3D error\n");
-    EXPECT_EQ(printed_by([&] { stars3d_respawn(f.s, 1); }), "STARS3D error\n");
-    stars3d_debug = 0;
+    EXPECT_EQ(reported(stars3d_debug, [&] { stars3d_set_count(f.s, 0); stars3d_respawn(f.s, 1); }),
+              "STARS3D error\nSTARS3D error\n");
     EXPECT_EQ(f.s->count, 1);
 }

@@ -39,41 +39,26 @@ TEST(Stars, CreateScattersWithTwoDrawsPerStarAndSetCountRefusesZero) {
     EXPECT_EQ(s, nullptr);
 }
 
-TEST(Stars, LeaversReenterAtTheEdgeTheyComeFrom) {
-    Stars* s = one_star(64, 48, 0, -0x40000);  // rising: re-enters on the bottom row
-    s->stars[0] = {5 << 16, 3 << 16};
-    srand(99);
-    stars_move(s);
-    srand(99);
-    EXPECT_EQ(s->stars[0].x, (rand() % 64) << 16);
-    EXPECT_EQ(s->stars[0].y, 47 << 16);
-
-    s->vy = 0x10000;  // falling: row 48 = height re-enters on row 0
-    s->stars[0] = {9 << 16, 47 << 16};
-    stars_move(s);
-    EXPECT_EQ(s->stars[0].y, 0);
-
-    s->vx = 0x10000;  // rightward: x = width - 1 stays, x = width respawns at column 0
-    s->vy = 0;
-    s->stars[0] = {62 << 16, 7 << 16};
-    stars_move(s);
-    EXPECT_EQ(s->stars[0].x, 63 << 16);
-    EXPECT_EQ(s->stars[0].y, 7 << 16);
-    stars_move(s);
-    EXPECT_EQ(s->stars[0].x, 0);
-
-    s->vx = s->vy = 0;  // a still field never respawns by moving
-    s->stars[0] = {1 << 16, 2 << 16};
-    stars_move(s);
-    EXPECT_EQ(s->stars[0].x, 1 << 16);
-    stars_destroy(&s);
+TEST(Stars, MoveRespawnsOnlyStarsThatLeaveTheField) {
+    // Rising leaves through row -1, falling through row 48 = height, rightward through
+    // column 64 (column 63 stays); each re-enters at the opposite edge. -1: any value.
+    const struct { int32_t vx, vy, x, y, want_x, want_y; } cases[] = {{0, -0x40000, 5, 3, -1, 47},
+        {0, 0x10000, 9, 47, -1, 0}, {0x10000, 0, 62, 7, 63, 7}, {0x10000, 0, 63, 7, 0, -1}, {0, 0, 1, 2, 1, 2}};
+    for (const auto& c : cases) {
+        Stars* s = one_star(64, 48, c.vx, c.vy);
+        s->stars[0] = {c.x << 16, c.y << 16};
+        stars_move(s);
+        if (c.want_x >= 0) { EXPECT_EQ(s->stars[0].x, c.want_x << 16) << c.x; }
+        if (c.want_y >= 0) { EXPECT_EQ(s->stars[0].y, c.want_y << 16) << c.y; }
+        stars_destroy(&s);
+    }
 }
 
-TEST(Stars, DiagonalFieldsPickTheEntryEdgeByWeight) {
-    // (vx, vy, wx + wy, wx): 2.0 and 1.0 weigh 3 and 2; -1.5 and -3.0 weigh 1 and 2;
-    // -0.5 and -0.25 both weigh 0 and are counted as 1 each.
-    const struct { int32_t vx, vy, total, wx; } fields[] = {
-        {0x20000, 0x10000, 5, 3}, {-0x18000, -0x30000, 3, 1}, {-0x8000, -0x4000, 2, 1}};
+TEST(Stars, RespawnDrawsColumnRowThenTheEntryEdgeByWeight) {
+    // 2.0 and 1.0 weigh 3 and 2; -1.5 and -3.0 weigh 1 and 2; -0.5 and -0.25 both weigh 0
+    // and are counted as 1 each. A straight field has one entry edge and no third draw.
+    const struct { int32_t vx, vy, total, wx; } fields[] = {{0x20000, 0x10000, 5, 3}, {-0x18000, -0x30000, 3, 1},
+        {-0x8000, -0x4000, 2, 1}, {0, -0x10000, 0, 0}, {0x10000, 0, 0, 1}};
     for (const auto& f : fields) {
         Stars* s = one_star(100, 80, f.vx, f.vy);
         int side = 0;
@@ -83,14 +68,12 @@ TEST(Stars, DiagonalFieldsPickTheEntryEdgeByWeight) {
             srand(seed);
             const int col = rand() % 100;
             const int row = rand() % 80;
-            const bool through_side = rand() % f.total < f.wx;
+            const bool through_side = f.total == 0 ? f.wx == 1 : rand() % f.total < f.wx;
             side += through_side;
-            const int edge_col = f.vx < 0 ? 99 : 0;
-            const int edge_row = f.vy < 0 ? 79 : 0;
-            ASSERT_EQ(s->stars[0].x, (through_side ? edge_col : col) << 16) << f.vx << " " << seed;
-            ASSERT_EQ(s->stars[0].y, (through_side ? row : edge_row) << 16) << f.vx << " " << seed;
+            ASSERT_EQ(s->stars[0].x, (through_side ? (f.vx < 0 ? 99 : 0) : col) << 16) << f.vx << " " << seed;
+            ASSERT_EQ(s->stars[0].y, (through_side ? row : (f.vy < 0 ? 79 : 0)) << 16) << f.vx << " " << seed;
         }
-        EXPECT_NEAR(side, 200 * f.wx / f.total, 35) << f.vx;
+        if (f.total != 0) { EXPECT_NEAR(side, 200 * f.wx / f.total, 35) << f.vx; }
         stars_destroy(&s);
     }
 }

@@ -1,20 +1,12 @@
-// Without a display: the reader refuses, and a display whose mode failed says why and
-// takes no frames.
+// Without a video driver: a display whose mode failed says why and takes no frames.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/display.h"
-#include "platform/keyboard.h"
-#include "platform/test_frames.h"
+#include "platform/platform_fixtures.h"
 
 namespace {
-
-TEST(NoDisplay, KeyboardNeedsADisplay) {
-    ASSERT_EQ(display_the_display, nullptr);
-    EXPECT_EQ(keyboard_create(), nullptr);
-}
 
 TEST(NoDisplay, FailedModeLeavesAZeroRecordAndTheReason) {
     ASSERT_EQ(setenv("SDL_VIDEODRIVER", "no-such-driver", 1), 0);  // as a machine without X

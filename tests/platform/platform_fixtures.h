@@ -1,26 +1,42 @@
 #pragma once
-// Frames for the platform tests, made without the image module so these tests only
-// depend on the platform layer. Pixels come from calloc, as the image module's do.
+// Shared by the platform tests: frames made without the image module (pixels from calloc, as
+// the image module's are) and a reader of the screen's pixels.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "image/img.h"
+#include "platform/backend.h"
+#include "platform/display.h"
 
 struct TestFrame {
     Img img;
-    explicit TestFrame(int32_t width, int32_t height) : img{0, 0, width, height, nullptr} {
+    explicit TestFrame(int32_t width, int32_t height, uint32_t seed = 0) : img{0, 0, width, height, nullptr} {
         img.pixels = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4));
-    }
-    ~TestFrame() { std::free(img.pixels); }
-    TestFrame(const TestFrame&) = delete;
-    TestFrame& operator=(const TestFrame&) = delete;
-
-    // A pattern in which every pixel differs from its neighbours and from the screen's zeros.
-    void fill_pattern(uint32_t seed) {
-        for (int32_t i = 0; i < img.width * img.height; ++i) {
+        // With a seed: every pixel differs from its neighbours and from the screen's zeros.
+        for (int32_t i = 0; seed != 0 && i < width * height; ++i) {
             img.pixels[i] = (seed + static_cast<uint32_t>(i) * 2654435761u) & 0x00FFFFFFu;
             if (img.pixels[i] == 0) img.pixels[i] = 1;
         }
     }
+    ~TestFrame() { std::free(img.pixels); }
+    TestFrame(const TestFrame&) = delete;
+    TestFrame& operator=(const TestFrame&) = delete;
     uint32_t at(int32_t x, int32_t y) const { return img.pixels[y * img.width + x]; }
 };
+
+// The screen's pixels, row after row (empty if it cannot be locked); paint != 0 paints them first.
+template <typename Pixel = uint32_t>
+std::vector<Pixel> screen_pixels(Pixel paint = 0) {
+    const BackendSurfaceInfo info = backend_surface_info(display_screen);
+    std::vector<Pixel> out;
+    if (backend_lock_surface(display_screen) != 0) return out;
+    for (int32_t y = 0; y < info.height; ++y) {
+        auto* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(info.pixels) + y * info.pitch);
+        if (paint != 0) std::fill(row, row + info.width, paint);
+        out.insert(out.end(), row, row + info.width);
+    }
+    backend_unlock_surface(display_screen);
+    return out;
+}

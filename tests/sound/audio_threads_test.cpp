@@ -7,6 +7,7 @@
 
 #include "sound/audio.h"
 #include "sound/music.h"
+#include "sound_fixtures.h"
 
 // The main thread mixes into the loop and tops up the queue while the device thread plays
 // it: every shared change goes through the device lock, so no race may be seen here.
@@ -20,11 +21,9 @@ TEST(AudioThreads, MixingAndQueueingWhileTheDevicePlays) {
     sample_set_length(music->loop, AUDIO_BUFFER_VALUES);
     std::vector<Sample*> blocks;
     for (int32_t i = 0; i < 16; ++i) {
-        Sample* block = sample_create();
-        sample_set_length(block, 2048);
-        for (int32_t q = 0; q < 2048; ++q) sample_set(block, ((q * (i + 3)) % 200 - 100) * (64 - q / 32), q);
-        blocks.push_back(block);
-        music_add_block(music, block);
+        blocks.push_back(
+            sound_test::block_of(2048, [i](int32_t q) { return ((q * (i + 3)) % 200 - 100) * (64 - q / 32); }));
+        music_add_block(music, blocks.back());
     }
     std::srand(0xFACE5718u);
     int32_t queued = 0;
@@ -44,6 +43,8 @@ TEST(AudioThreads, MixingAndQueueingWhileTheDevicePlays) {
     EXPECT_GE(played, 8) << "the device thread never took the queued loops";
     audio_close(&audio);
     EXPECT_EQ(audio, nullptr);
+    audio_close(&audio);  // closing again, or nothing, does nothing
+    audio_close(nullptr);
     music_destroy(&music);
     music_release_scratch();
     for (Sample*& block : blocks) sample_destroy(&block);
