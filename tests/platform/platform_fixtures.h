@@ -1,7 +1,6 @@
 #pragma once
 // Shared by the platform tests: frames made without the image module (pixels from calloc, as
 // the image module's are) and a reader of the screen's pixels.
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -26,15 +25,14 @@ struct TestFrame {
     uint32_t at(int32_t x, int32_t y) const { return img.pixels[y * img.width + x]; }
 };
 
-// The screen's pixels, row after row (empty if it cannot be locked); paint != 0 paints them first.
+// The screen's pixels, row after row (empty if it cannot be locked).
 template <typename Pixel = uint32_t>
-std::vector<Pixel> screen_pixels(Pixel paint = 0) {
+std::vector<Pixel> screen_pixels() {
     const BackendSurfaceInfo info = backend_surface_info(display_screen);
     std::vector<Pixel> out;
     if (backend_lock_surface(display_screen) != 0) return out;
     for (int32_t y = 0; y < info.height; ++y) {
         auto* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(info.pixels) + y * info.pitch);
-        if (paint != 0) std::fill(row, row + info.width, paint);
         out.insert(out.end(), row, row + info.width);
     }
     backend_unlock_surface(display_screen);

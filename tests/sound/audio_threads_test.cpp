@@ -43,8 +43,7 @@ TEST(AudioThreads, MixingAndQueueingWhileTheDevicePlays) {
     EXPECT_GE(played, 8) << "the device thread never took the queued loops";
     audio_close(&audio);
     EXPECT_EQ(audio, nullptr);
-    audio_close(&audio);  // closing again, or nothing, does nothing
-    audio_close(nullptr);
+    audio_close(&audio);  // closing again does nothing
     music_destroy(&music);
     music_release_scratch();
     for (Sample*& block : blocks) sample_destroy(&block);
