@@ -1,8 +1,12 @@
 // The video, event and time calls on SDL 1.2.
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/backend.h"
 #include "platform/backend_interrupts.h"
+#include "platform/backend_sdl_quiet.h"
 
 namespace {
 
@@ -15,7 +19,19 @@ BackendSurface* as_backend(SDL_Surface* surface) { return reinterpret_cast<Backe
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     // Before SDL brings up its event subsystem, which would take the signals for itself.
     backend_catch_interrupts();
-    return as_backend(SDL_SetVideoMode(width, height, bits_per_pixel, flags));
+    QuietStderr quiet;
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    // With no X server or other screen, SDL settles for its offscreen driver: a window
+    // nobody can see. Unless that driver was asked for by name, it is no display at all.
+    char driver[32] = {};
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (screen != nullptr && SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
+        std::strcmp(driver, "offscreen") == 0 && (asked == nullptr || asked[0] == '\0')) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("no screen to open a window on (no X server?)");
+        return nullptr;
+    }
+    return as_backend(screen);
 }
 
 void backend_set_caption(const char* title, const char* icon_title) {

@@ -1,33 +1,10 @@
 // The audio half of the SDL 1.2 backend: each call is the SDL function it stands for.
 #include <SDL.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/backend_audio.h"
+#include "platform/backend_sdl_quiet.h"
 
 namespace {
-
-// While the sound system is probed, the libraries below SDL (ALSA on a machine without a
-// sound card) print their own complaints on standard error. The demo treats a missing
-// device as silence and says nothing, so their stream is pointed at /dev/null meanwhile.
-class QuietStderr {
-public:
-    QuietStderr() : saved_(dup(STDERR_FILENO)) {
-        const int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null_fd >= 0) dup2(null_fd, STDERR_FILENO);
-        if (null_fd >= 0) close(null_fd);
-    }
-    ~QuietStderr() {
-        if (saved_ < 0) return;
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved_;
-};
 
 // How many times the main thread holds the device lock. Closing the device destroys that
 // lock, and destroying a held lock is undefined, so a close made inside lock ... unlock

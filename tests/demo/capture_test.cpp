@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -28,7 +29,7 @@ struct CaptureRun {
 
 CaptureRun run_capture(const std::string& arguments) {
     CaptureRun run;
-    FILE* pipe = popen((capture_program + " " + arguments + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = popen(("timeout -s KILL 600 " + capture_program + " " + arguments + " 2>/dev/null").c_str(), "r");
     if (pipe == nullptr) return run;
     char buffer[4096];
     size_t n;
@@ -217,4 +218,21 @@ TEST(CaptureParse, KeyNamesAndDefaults) {
     EXPECT_EQ(options.keys[0].key, KEY_SPACE);
     EXPECT_EQ(options.keys[1].key, '8');
     EXPECT_EQ(options.keys[2].key, KEY_ESC);
+}
+
+TEST(DemoProgram, WithoutAScreenItSaysSoOnOneLineAndExitsOne) {
+    // No X server, no named video driver: SDL would settle for an invisible offscreen window.
+    const std::string command = "timeout -s KILL 30 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=detect_leaks=0 "
+                                DEMO_BINARY_DIR "/demo 2>&1 >/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string errors;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) errors.append(buffer, n);
+    const int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(errors.rfind("VORT7131: cannot start: no display: ", 0), 0u) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
