@@ -6,7 +6,7 @@
 
 JOBS        ?= $(shell nproc)
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 
