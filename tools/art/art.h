@@ -22,6 +22,8 @@ double turn_sin(double turns);                          // sine of an angle in w
 double turn_cos(double turns);                          // cosine of an angle in whole turns
 double clamp01(double v);                               // v limited to 0..1
 double mix(double a, double b, double t);               // a + (b - a) * t
+struct Rgb3 { double r, g, b; };                        // a colour in 0..255 per channel, unrounded
+Rgb3 split_ramp(double t, Rgb3 a0, Rgb3 a1, Rgb3 b0, Rgb3 b1);  // a0 -> a1 over t 0..0.5, then b0 -> b1 to 1
 
 // The 8 x 8 character set: 288 codes, rows top first, bit 7 = leftmost pixel.
 constexpr int32_t GLYPH_CODES = 288;

@@ -48,6 +48,15 @@ double clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
 double mix(double a, double b, double t) { return a + (b - a) * t; }
 
+Rgb3 split_ramp(double t, Rgb3 a0, Rgb3 a1, Rgb3 b0, Rgb3 b1) {
+    if (t < 0.5) {
+        const double u = t / 0.5;
+        return {mix(a0.r, a1.r, u), mix(a0.g, a1.g, u), mix(a0.b, a1.b, u)};
+    }
+    const double u = (t - 0.5) / 0.5;
+    return {mix(b0.r, b1.r, u), mix(b0.g, b1.g, u), mix(b0.b, b1.b, u)};
+}
+
 // Reduced to a quarter turn and summed as a Taylor series: plain arithmetic only, so the
 // result does not depend on the maths library or on constant folding.
 double turn_sin(double turns) {

@@ -227,14 +227,8 @@ bool paint_logo(Canvas* canvas) {
             const double d = at(x, y);
             if (d <= 0.0) {
                 const double t = clamp01((y + 0.5 - (LOGO_TOP - STROKE)) / (LOGO_HEIGHT + 2 * STROKE));
-                double r, g, b;
-                if (t < 0.5) {
-                    const double u = t / 0.5;
-                    r = mix(40, 220, u), g = mix(70, 236, u), b = mix(170, 255, u);
-                } else {
-                    const double u = (t - 0.5) / 0.5;
-                    r = mix(90, 255, u), g = mix(40, 196, u), b = mix(20, 120, u);
-                }
+                // Sky above the horizon line, warm earth below it.
+                auto [r, g, b] = split_ramp(t, {40, 70, 170}, {220, 236, 255}, {90, 40, 20}, {255, 196, 120});
                 // Bevel from the field's slope: faces turned to the top left catch light.
                 const double gx = at(x + 1, y) - at(x - 1, y), gy = at(x, y + 1) - at(x, y - 1);
                 if (d > -2.0 && gx < 1e8 && gy < 1e8) {

@@ -58,14 +58,7 @@ void paint_letter(Canvas* sheet, int32_t code) {
             }
             // Vertical gold ramp over the capital height (rows 0-27), continued below it.
             const double t = clamp01(static_cast<double>(y) / 27.0);
-            double r, g, b;
-            if (t < 0.5) {
-                const double u = t / 0.5;
-                r = mix(255, 255, u), g = mix(248, 176, u), b = mix(190, 40, u);
-            } else {
-                const double u = (t - 0.5) / 0.5;
-                r = mix(255, 176, u), g = mix(176, 40, u), b = mix(40, 70, u);
-            }
+            auto [r, g, b] = split_ramp(t, {255, 248, 190}, {255, 176, 40}, {255, 176, 40}, {176, 40, 70});
             const bool lit = !in(x - 1, y) || !in(x, y - 1) || !in(x - 1, y - 1);
             const bool shade = !in(x + 1, y) || !in(x, y + 1) || !in(x + 1, y + 1);
             if (lit && !shade) {
