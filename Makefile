@@ -13,8 +13,7 @@ FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 .PHONY: run test deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
 
 run: deps-run release
-	@if [ -x build/release/demo ]; then ./build/release/demo; \
-	 else echo "build/release: the demo program is not part of this build yet"; fi
+	./build/release/demo
 
 release:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF

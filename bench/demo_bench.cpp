@@ -4,9 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "demo/demo.h"
-
-extern const uint32_t display_video_flags;
-const uint32_t display_video_flags = 0x10000005;
+#include "demo/scene.h"
 
 namespace {
 
@@ -18,22 +16,16 @@ void ensure_started() {
     }
 }
 
-void run_scene(benchmark::State& state, void (*scene)(), int64_t frames) {
+void BM_Scene(benchmark::State& state, const Scene* scene) {
     ensure_started();
-    for (auto _ : state) scene();
-    state.SetItemsProcessed(state.iterations() * frames);
+    for (auto _ : state) run_scene(*scene);
+    state.SetItemsProcessed(state.iterations() * (scene->budget + 1));
 }
-
-void BM_SceneBigscroll(benchmark::State& s) { run_scene(s, scene_bigscroll, SCENE_BIGSCROLL_BUDGET + 1); }
-void BM_SceneBubbles(benchmark::State& s) { run_scene(s, scene_bubbles, SCENE_BUBBLES_BUDGET + 1); }
-void BM_SceneHalves(benchmark::State& s) { run_scene(s, scene_halves, SCENE_HALVES_BUDGET + 1); }
-void BM_SceneStarscroll(benchmark::State& s) { run_scene(s, scene_starscroll, SCENE_STARSCROLL_BUDGET + 1); }
-void BM_SceneSprites(benchmark::State& s) { run_scene(s, scene_sprites, SCENE_SPRITES_BUDGET + 1); }
 
 }  // namespace
 
-BENCHMARK(BM_SceneBigscroll)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SceneBubbles)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SceneHalves)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SceneStarscroll)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SceneSprites)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Scene, bigscroll, &scene_bigscroll)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Scene, bubbles, &scene_bubbles)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Scene, halves, &scene_halves)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Scene, starscroll, &scene_starscroll)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(BM_Scene, sprites, &scene_sprites)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -5,6 +5,7 @@
 constexpr int32_t SINE_LENGTH = 1024;       // entries in one period
 constexpr int32_t SINE_MASK = SINE_LENGTH - 1;
 constexpr int32_t SINE_FULL_SCALE = 32767;  // value of the positive peak (entries 255 and 256 hold 32766)
+constexpr int SINE_SHIFT = 15;              // (entry * amplitude) >> SINE_SHIFT swings by about +-amplitude
 
 struct SineTable {
     int16_t entries[SINE_LENGTH];  // entry i + 256 is the cosine of entry i

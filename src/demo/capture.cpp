@@ -282,5 +282,5 @@ int capture_main(int argc, char** argv) {
     std::atexit(finish);  // the show ends in demo_shutdown's exit(0)
     const HeadlessHooks hooks = {on_present, on_poll, on_audio, nullptr};
     headless_set_hooks(&hooks);
-    demo_main();
+    demo_main(DISPLAY_WINDOWED);
 }

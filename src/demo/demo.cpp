@@ -1,11 +1,12 @@
 #include "demo/demo.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "demo/builtin.h"
+#include "demo/failure.h"
+#include "demo/scene.h"
+#include "demo/song.h"
 #include "platform/fps.h"
-#include "sound/song.h"
 
 namespace {
 // The state before start-up: a frame of 256 x 256, the option bytes, the scene phases that
@@ -25,113 +26,14 @@ constexpr DemoState initial_state() {
     state.bottom_phase = 512;
     return state;
 }
-}  // namespace
 
-constinit DemoState demo = initial_state();
-uint8_t demo_debug = 0;
-const ModuleId demo_module_id = make_module_id("20101108", "PROGRAM");
+constexpr int FADE_STEPS = 32;  // 32 fades by 8 take any pixel to black
+constexpr uint8_t FADE_STEP = 8;
 
-void demo_fail(const char* what, const char* why) {
-    std::fprintf(stderr, "VORT7131: cannot start: %s: %s\n", what, why);
-    std::exit(1);
-}
-
-Img* demo_picture(const unsigned char* block, int32_t size, const char* name) {
-    Img* img = img_load_pnm_sized(block, static_cast<size_t>(size));
-    if (img == nullptr) demo_fail(name, "the built-in picture does not decode");
-    return img;
-}
-
-Img* demo_image(int32_t width, int32_t height) {
-    Img* img = img_create();
-    if (img == nullptr) demo_fail("image", "out of memory");
-    img_resize(img, width, height);
-    return img;
-}
-
-Font* demo_font(Img* sheet, int32_t cell_width, int32_t cell_height) {
-    Font* font = font_create();
-    if (font == nullptr) demo_fail("font", "out of memory");
-    font->sheet = sheet;
-    font->cell_width = cell_width;
-    font->cell_height = cell_height;
-    return font;
-}
-
-void demo_startup() {
-    std::srand(DEMO_SEED);
-
-    demo.display = display_create();
-    display_set_mode(demo.display, demo.frame_width, demo.frame_height);
-    if (demo.display == nullptr || demo.display->width == 0 || demo.display->height == 0)
-        demo_fail("no display", display_last_error());
-    demo.frame_width = demo.display->width;
-    demo.frame_height = demo.display->height;
-
-    demo.keyboard = keyboard_create();
-    demo.audio = audio_open();  // null: the demo runs silent
-    demo.frame = demo_image(demo.frame_width, demo.frame_height);
-
-    demo.music = music_create();
-    for (int32_t i = 0; i < song_table.count; ++i) music_add_block(demo.music, &song_table.blocks[i]);
-
-    // The 8 x 8 character set doubled into 16 x 16 cells.
-    Img* charset = demo_picture(pnm_charset, pnm_charset_size, "character set");
-    Img* hex_sheet = demo_image(charset->width * 2, charset->height * 2);
-    img_scale(charset, hex_sheet);
-    img_destroy(&charset);
-    demo.font_hex = demo_font(hex_sheet, 16, 16);
-
-    demo.font_sprites = demo_font(demo_picture(pnm_sprites, pnm_sprites_size, "sprite sheet"), 32, 32);
-    demo.font_bigcells = demo_font(demo_picture(pnm_cells, pnm_cells_size, "cell strip"), 16, 16);
-
-    setup_bigscroll();
-    setup_bubbles();
-    setup_halves();
-    setup_starscroll();
-
-    target_fps = DEMO_TARGET_FPS;
-}
-
-void demo_main() {
-    demo_startup();
-    for (;;) {
-        scene_bigscroll();
-        scene_bubbles();
-        scene_halves();
-        scene_starscroll();
-        scene_sprites();
-    }
-}
-
-void fade_to_black() {
-    for (int i = 0; i < 32; ++i) {
-        img_fade(demo.frame, 8);
-        display_present(demo.display, demo.frame);
-    }
-}
-
-uint8_t demo_handle_key(uint8_t key) {
-    switch (key) {
-    case 'q':
-    case 'Q':
-    case KEY_ESC:
-        demo.control_flags |= CONTROL_QUIT;
-        demo_shutdown();
-    case KEY_SPACE: demo.control_flags |= CONTROL_NEXT_SCENE; break;
-    case '1': demo.option_flags[3] ^= 0x01; break;
-    case '2': demo.option_flags[2] ^= 0x01; break;
-    case '4': demo.option_flags[1] ^= 0x01; break;
-    case '5': demo.option_flags[1] ^= 0x02; break;
-    case '8': demo.option_flags[0] ^= OPTION_SHOW_FPS; break;
-    case '9': demo.option_flags[0] ^= OPTION_FULL_SPEED; break;
-    case 'o': display_o_flag ^= 1; break;
-    default: break;
-    }
-    return key;
-}
-
-bool demo_frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key)) {
+// Steps 2 to 12 of every frame: tick and pace, counter, present, music, audio feed, keys
+// (the scene's own hook sees them after the common dispatch), then the end tests. True
+// when the scene ends; otherwise the budget has been counted down by one.
+bool frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key)) {
     fps_tick();
     fps_pace();
     if (demo.option_flags[0] & OPTION_SHOW_FPS) {
@@ -158,6 +60,93 @@ bool demo_frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key)) {
     if (*budget == 0) return true;
     --*budget;
     return false;
+}
+
+}  // namespace
+
+constinit DemoState demo = initial_state();
+uint8_t demo_debug = 0;
+const ModuleId demo_module_id = make_module_id("20101108", "PROGRAM");
+
+const Scene* const scene_table[SCENE_COUNT] = {
+    &scene_bigscroll, &scene_bubbles, &scene_halves, &scene_starscroll, &scene_sprites,
+};
+
+void demo_startup() {
+    std::srand(DEMO_SEED);
+
+    demo.display = display_create();
+    display_set_mode(demo.display, demo.frame_width, demo.frame_height);
+    if (demo.display == nullptr || demo.display->width == 0 || demo.display->height == 0)
+        demo_fail("no display", display_last_error());
+    demo.frame_width = demo.display->width;
+    demo.frame_height = demo.display->height;
+
+    demo.keyboard = demo_made(keyboard_create(), "keyboard");
+    demo.audio = audio_open();  // null: the demo runs silent
+    demo.frame = demo_image(demo.frame_width, demo.frame_height);
+
+    demo.music = demo_made(music_create(), "music");
+    for (int32_t i = 0; i < song_table.count; ++i) music_add_block(demo.music, &song_table.blocks[i]);
+    demo_check(demo.music->blocks->count == song_table.count, "music");
+
+    // The 8 x 8 character set doubled into 16 x 16 cells.
+    Img* charset = demo_picture(pnm_charset, pnm_charset_size, "character set");
+    Img* hex_sheet = demo_image(charset->width * 2, charset->height * 2);
+    img_scale(charset, hex_sheet);
+    img_destroy(&charset);
+    demo.font_hex = demo_font(hex_sheet, 16, 16);
+
+    demo.font_sprites = demo_font(demo_picture(pnm_sprites, pnm_sprites_size, "sprite sheet"), 32, 32);
+    demo.font_bigcells = demo_font(demo_picture(pnm_cells, pnm_cells_size, "cell strip"), 16, 16);
+
+    for (const Scene* scene : scene_table)
+        if (scene->setup != nullptr) scene->setup();
+
+    target_fps = DEMO_TARGET_FPS;
+}
+
+void demo_main(uint32_t video_flags) {
+    display_video_flags = video_flags;
+    demo_startup();
+    for (;;)
+        for (const Scene* scene : scene_table) run_scene(*scene);
+}
+
+void run_scene(const Scene& scene) {
+    fade_to_black();
+    if (scene.start != nullptr) scene.start();
+    int32_t budget = scene.budget;
+    do {
+        scene.frame();
+    } while (!frame_tail(&budget, scene.keys));
+}
+
+void fade_to_black() {
+    for (int i = 0; i < FADE_STEPS; ++i) {
+        img_fade(demo.frame, FADE_STEP);
+        display_present(demo.display, demo.frame);
+    }
+}
+
+uint8_t demo_handle_key(uint8_t key) {
+    switch (key) {
+    case 'q':
+    case 'Q':
+    case KEY_ESC:
+        demo.control_flags |= CONTROL_QUIT;
+        demo_shutdown();
+    case KEY_SPACE: demo.control_flags |= CONTROL_NEXT_SCENE; break;
+    case '1': demo.option_flags[3] ^= 0x01; break;
+    case '2': demo.option_flags[2] ^= 0x01; break;
+    case '4': demo.option_flags[1] ^= 0x01; break;
+    case '5': demo.option_flags[1] ^= 0x02; break;
+    case '8': demo.option_flags[0] ^= OPTION_SHOW_FPS; break;
+    case '9': demo.option_flags[0] ^= OPTION_FULL_SPEED; break;
+    case 'o': display_o_flag ^= 1; break;
+    default: break;
+    }
+    return key;
 }
 
 void demo_shutdown() {

@@ -1,7 +1,8 @@
 #pragma once
 // PROGRAM: the demo's spine. One process-wide DemoState owns every object; start-up builds
-// them once, demo_main plays the five scenes for ever, a quit key fades, destroys and exits.
-// Every scene runs the same frame tail: pace, counter, present, music, audio feed, keys.
+// them once, demo_main plays the scene table (demo/scene.h) for ever, a quit key fades,
+// destroys and exits. Every scene runs the same frame tail: pace, counter, present, music,
+// audio feed, keys.
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -22,17 +23,6 @@
 constexpr uint32_t DEMO_SEED = 0xFACE5718;
 constexpr int32_t DEMO_TARGET_FPS = 50;
 
-// Frame budgets: a scene shows budget + 1 frames unless Space or a quit key ends it.
-constexpr int32_t SCENE_BIGSCROLL_BUDGET = 1000;
-constexpr int32_t SCENE_BUBBLES_BUDGET = 1000;
-constexpr int32_t SCENE_HALVES_BUDGET = 1250;
-constexpr int32_t SCENE_STARSCROLL_BUDGET = 1000;
-constexpr int32_t SCENE_SPRITES_BUDGET = 800;
-
-// Keys (the low byte of the platform key code).
-constexpr uint8_t KEY_ESC = 27;
-constexpr uint8_t KEY_SPACE = 0x20;
-
 // option_flags bytes and bits; only show_fps (byte 0 bit 0) is read.
 constexpr uint8_t OPTION_SHOW_FPS = 0x01;    // byte 0, key '8'
 constexpr uint8_t OPTION_FULL_SPEED = 0x02;  // byte 0, key '9'
@@ -40,7 +30,6 @@ constexpr uint8_t OPTION_FULL_SPEED = 0x02;  // byte 0, key '9'
 constexpr uint32_t CONTROL_QUIT = 0x1;
 constexpr uint32_t CONTROL_NEXT_SCENE = 0x2;
 
-constexpr int32_t SPIN_FRAMES = 64;
 constexpr int32_t STAR_LAYERS = 4;
 constexpr int32_t SPIRAL_FIELDS = 3;
 
@@ -112,43 +101,12 @@ extern DemoState demo;             // the program-wide state
 extern uint8_t demo_debug;         // 0: "VORT7131 Error." is never printed
 extern const ModuleId demo_module_id;
 
-// The spin widths of the turning star sprites: 64 signed entries.
-extern const int8_t spin_table[SPIN_FRAMES];
+struct Scene;
 
-[[noreturn]] void demo_main();     // start-up, then scenes 1..5 for ever
-void demo_startup();               // builds every shared object, in the fixed order
+// The two programs differ only in the video flags: DISPLAY_WINDOWED or DISPLAY_FULLSCREEN.
+[[noreturn]] void demo_main(uint32_t video_flags);  // start-up, then the scene table for ever
+void demo_startup();               // builds every shared object, in the fixed order; failures exit 1
+void run_scene(const Scene& scene);  // fade, per-start draws, frames until the budget or Space
 void fade_to_black();              // 32 fades by 8, each presented; no pacing, no keys
 uint8_t demo_handle_key(uint8_t key);  // quit keys shut down; Space and toggles set flags; returns key
 [[noreturn]] void demo_shutdown(); // fade, destroy in order, close audio last, exit 0
-
-// Steps 2 to 12 of every frame: tick and pace, counter, present, music, audio feed, keys
-// (scene_keys, when given, sees 'a' and 's'), then the end tests. True when the scene ends;
-// otherwise the budget has been counted down by one.
-bool demo_frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key));
-
-void scene_bigscroll();
-void scene_bubbles();
-void scene_halves();
-void scene_starscroll();
-void scene_sprites();
-
-// Set-ups run by demo_startup, in this order.
-void setup_bigscroll();
-void setup_bubbles();
-void setup_halves();
-void setup_starscroll();
-
-// Small pure rules, shared by the scenes and their tests.
-int32_t bigscroll_speed_after_key(int32_t speed, uint8_t key);    // 'a' +1, 's' -1, rem 32
-int32_t starscroll_speed_after_key(int32_t speed, uint8_t key);   // 'a' -1, 's' +1, rem 15
-uint32_t font_hex_gradient(int32_t x, int32_t y);                  // colouring mask of the 16 x 16 font
-void halves_decay(DemoState* state);                               // one frame of the amplitude decay
-void swarm_draw_parameters(DemoState* state);                      // the scene 5 start-up draws
-
-// Called when start-up cannot go on (no display, a built-in picture that does not decode):
-// one line on standard error, exit status 1.
-[[noreturn]] void demo_fail(const char* what, const char* why);
-// Start-up's makers: each ends start-up through demo_fail instead of returning null.
-Img* demo_picture(const unsigned char* block, int32_t size, const char* name);  // a built-in PNM block decoded
-Img* demo_image(int32_t width, int32_t height);                                 // a new all-0 image
-Font* demo_font(Img* sheet, int32_t cell_width, int32_t cell_height);           // a font owning sheet

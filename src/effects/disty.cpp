@@ -33,7 +33,7 @@ void disty_draw(Disty* disty, Img* target) {
         const int32_t k = cursorx_next(&disty->cursor);
         const int32_t column = wrap_add(disty->x, i);
         if (column < 0 || column >= target->width) continue;
-        const int32_t row = wrap_add(mul_shr(sine_at(k), disty->amplitude, 16), disty->y);
+        const int32_t row = wrap_add(mul_shr(sine_at(k), disty->amplitude, SINE_SHIFT + 1), disty->y);
         img_copy_column_wrap(source, target, i, column, row);
     }
 }

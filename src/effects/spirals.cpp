@@ -128,8 +128,8 @@ void spirals_draw(Spirals* spirals) {
     const uint32_t h = static_cast<uint32_t>(target->height);
     for (int32_t i = 0; i < spirals->count; ++i) {
         const Particle& p = spirals->particles[i];
-        const int32_t x = wrap_add(mul_shr(sine_at(p.a), p.r, 16), spirals->cx);
-        const int32_t y = wrap_add(mul_shr(sine_at(p.b), p.r, 16), spirals->cy);
+        const int32_t x = wrap_add(mul_shr(sine_at(p.a), p.r, SINE_SHIFT + 1), spirals->cx);
+        const int32_t y = wrap_add(mul_shr(sine_at(p.b), p.r, SINE_SHIFT + 1), spirals->cy);
         // One unsigned compare per axis also rejects negative positions.
         if (static_cast<uint32_t>(x) < w && static_cast<uint32_t>(y) < h) {
             target->pixels[static_cast<size_t>(y) * w + static_cast<uint32_t>(x)] = spirals->colour;

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "common/module_id.h"
-#include "sound/sample.h"
+#include "common/sample_record.h"
 
 struct Img;
 
@@ -20,7 +20,7 @@ struct Bytemap {
     int32_t height;   // rows
     uint8_t* cells;   // owned: width * height bytes, allocated zero-filled (never null in a live map)
 };
-static_assert(sizeof(Bytemap) == 4 * sizeof(int32_t) + sizeof(uint8_t*), "x, y, width, height, cells");
+static_assert(offsetof(Bytemap, height) == 12 && offsetof(Bytemap, cells) >= 16, "x, y, width, height, cells");
 
 extern uint8_t bytemap_debug;            // 0: silent (nothing in the program sets it)
 extern const ModuleId bytemap_module_id;

@@ -9,7 +9,6 @@
 #include "common/limits.h"
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
-#include "platform/backend_interrupts.h"
 
 struct BackendSurface {
     int32_t width;
@@ -309,14 +308,6 @@ void headless_set_hooks(const HeadlessHooks* hooks) {
 
 void headless_push_key(uint32_t sym) {
     push_event(BACKEND_KEYDOWN, sym);
-}
-
-void headless_push_key_up(uint32_t sym) {
-    push_event(BACKEND_KEYUP, sym);
-}
-
-void headless_push_quit() {
-    push_event(BACKEND_QUIT, 0);
 }
 
 uint32_t headless_now_ms() {

@@ -19,7 +19,5 @@ constexpr int32_t HEADLESS_QUEUE_EVENTS = 256;  // events waiting at most; later
 
 void headless_set_hooks(const HeadlessHooks* hooks);  // copied; null removes all hooks
 void headless_push_key(uint32_t sym);                  // a key-down event with that key symbol
-void headless_push_key_up(uint32_t sym);               // a key-up event
-void headless_push_quit();                             // a window-close event
 uint32_t headless_now_ms();                            // the virtual clock, ms since start
 int32_t headless_pending_events();                     // events waiting in the queue

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/backend.h"
-#include "platform/backend_interrupts.h"
 #include "platform/backend_sdl_quiet.h"
 
 namespace {

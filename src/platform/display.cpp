@@ -7,6 +7,7 @@
 #include "common/limits.h"
 #include "platform/backend.h"
 
+uint32_t display_video_flags = DISPLAY_WINDOWED;
 BackendSurface* display_screen;
 Display* display_the_display;
 uint32_t display_flags;

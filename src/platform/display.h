@@ -16,10 +16,13 @@ struct Display {
 };
 static_assert(sizeof(Display) == 12, "width, height, bits per pixel");
 
-// Defined by each program's main file: 0x10000005 windowed, 0x90000005 full screen.
-extern const uint32_t display_video_flags;
+// Video flags of the two programs: hardware surface, asynchronous blit, any format; full
+// screen adds SDL's full-screen bit. Nothing else differs between demo and demo_fs.
+constexpr uint32_t DISPLAY_WINDOWED = 0x10000005u;
+constexpr uint32_t DISPLAY_FULLSCREEN = 0x90000005u;
 
-// Module state (zero at start).
+// Module state (zero at start, but for the requested flags).
+extern uint32_t display_video_flags;    // what display_create asks for; DISPLAY_WINDOWED unless set before
 extern BackendSurface* display_screen;  // the screen surface, owned; null before a mode is set
 extern Display* display_the_display;    // the one display, owned; null when none exists
 extern uint32_t display_flags;          // video flags in use, copied by display_create

@@ -34,7 +34,7 @@ void keyboard_poll(Keyboard* keyboard) {
         // A window close and every other event are let go: only the quit keys end the show.
     }
     // Ctrl-C and SIGTERM read as Esc, after the queue, so the show fades out and ends cleanly.
-    if (backend_take_interrupt() != 0) keyboard->buffer[0] = KEYBOARD_INTERRUPT_KEY;
+    if (backend_take_interrupt() != 0) keyboard->buffer[0] = KEY_ESC;
 }
 
 void keyboard_destroy(Keyboard** keyboard) {

@@ -10,7 +10,9 @@ struct Keyboard {
 static_assert(sizeof(Keyboard) == sizeof(void*), "one pointer to the key buffer");
 
 constexpr int32_t KEYBOARD_BUFFER_BYTES = 8;
-constexpr uint8_t KEYBOARD_INTERRUPT_KEY = 27;  // what Ctrl-C / SIGTERM reads as: Esc
+// Key bytes with a name (printable keys are their character). Ctrl-C and SIGTERM read as Esc.
+constexpr uint8_t KEY_ESC = 27;
+constexpr uint8_t KEY_SPACE = 0x20;
 
 extern Keyboard* keyboard_reader;  // the one reader, owned; null when none exists
 

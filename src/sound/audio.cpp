@@ -58,6 +58,10 @@ int32_t audio_queue_length(AudioOut* audio) {
     return length;
 }
 
+void audio_lock() { backend_audio_lock(); }
+
+void audio_unlock() { backend_audio_unlock(); }
+
 void audio_feed(AudioOut* audio, Sample* loop) {
     if (audio == nullptr) return;
     if (audio_queue_length(audio) < AUDIO_QUEUE_LIMIT) audio_queue_sample(audio, loop);

@@ -4,6 +4,7 @@
 // samples to the queue under the device lock, and the callback plays them head first,
 // one after another with no gap. All device calls go through platform/backend_audio.h.
 // No error line: a device that cannot be opened leaves the program silent.
+#include <cstddef>
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -19,7 +20,10 @@ struct AudioOut {
     char byte_order;        // 'l' (descriptive)
     uint8_t mute;           // 1: the callback writes silence
 };
-static_assert(sizeof(AudioOut) == 32, "rate, bits, play position, queue, then the three one-byte fields");
+static_assert(offsetof(AudioOut, play_position) == 8 && offsetof(AudioOut, queue) >= 12 &&
+                  offsetof(AudioOut, sign) == offsetof(AudioOut, queue) + sizeof(Array*) &&
+                  offsetof(AudioOut, mute) == offsetof(AudioOut, sign) + 2,
+              "rate, bits, play position, queue, then the three one-byte fields");
 
 constexpr int32_t AUDIO_RATE = 44100;           // values per second
 constexpr uint16_t AUDIO_FORMAT_S16LSB = 0x8010;  // signed 16-bit little-endian
@@ -37,3 +41,5 @@ void audio_queue_sample(AudioOut* audio, Sample* sample); // appends (borrowed) 
 void audio_callback(void* userdata, uint8_t* stream, int len);  // device thread: fills up to len bytes
 int32_t audio_queue_length(AudioOut* audio);              // entries waiting, read under the lock; 0 if none
 void audio_feed(AudioOut* audio, Sample* loop);           // the frame rule: queue loop while fewer than 4 wait
+void audio_lock();    // the callback does not run until audio_unlock: for rewriting what it plays
+void audio_unlock();

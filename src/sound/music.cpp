@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/fixed.h"
-#include "platform/backend_audio.h"
+#include "sound/audio.h"
 
 uint8_t music_debug = 0;
 Sample* music_scratch = nullptr;
@@ -56,11 +56,11 @@ void music_mix(Music* music, int32_t block_index, int32_t offset) {
     sample_rotate_right(scratch, offset);
     sample_add(scratch, loop);
     // The loop is what the device plays: its three-step rewrite must not be heard half done.
-    backend_audio_lock();
+    audio_lock();
     sample_shift_left(loop, 1);
     sample_add(loop, scratch);
     sample_shift_right(loop, 2);
-    backend_audio_unlock();
+    audio_unlock();
 }
 
 void music_tick(Music* music) {

@@ -8,13 +8,7 @@
 #include <cstdio>
 
 #include "common/module_id.h"
-
-struct Sample {
-    int32_t count;     // values in use, 0 <= count <= capacity
-    int32_t capacity;  // values the buffer holds
-    int32_t* buffer;   // owned, zero-filled when allocated; may be null
-};
-static_assert(sizeof(Sample) == 16, "count, capacity, then the buffer pointer");
+#include "common/sample_record.h"
 
 constexpr int32_t SAMPLE_FIRST_CAPACITY = 32;             // values of a new sample
 constexpr int32_t SAMPLE_MAX_VALUES = INT32_MAX / 4;      // largest capacity accepted (bytes fit int32)

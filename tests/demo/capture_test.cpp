@@ -15,6 +15,7 @@
 #include "demo/builtin.h"
 #include "demo/capture.h"
 #include "demo/demo.h"
+#include "demo/scene.h"
 #include "image/font.h"
 #include "image/img.h"
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "demo/demo.h"
+#include "demo/scene.h"
 
 TEST(DemoKeys, TogglesFlipTheirOwnBitOnly) {
     struct Case { uint8_t key; int byte; uint8_t bit; };

@@ -7,8 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "sound/song.h"
-#include "sound_fixtures.h"
+#include "demo/song.h"
+#include "sound/sound_fixtures.h"
 
 extern const int32_t song_block00_count, song_block01_count, song_block02_count, song_block03_count;
 extern const int32_t song_block04_count, song_block05_count, song_block06_count, song_block07_count;

@@ -1,4 +1,4 @@
-#include "sound/song.h"
+#include "demo/song.h"
 
 // The built-in values, generated at build time from data/song/blockNN.wav.
 extern int32_t song_block00[], song_block01[], song_block02[], song_block03[];

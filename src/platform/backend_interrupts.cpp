@@ -1,6 +1,5 @@
-#pragma once
-// Ctrl-C and SIGTERM as a flag: the one implementation of backend_catch_interrupts and
-// backend_take_interrupt. Each backend source includes this once; a program links one backend.
+// Ctrl-C and SIGTERM as a flag: backend_catch_interrupts and backend_take_interrupt, the
+// same for every backend (each backend's objects carry a copy; a program links one backend).
 #include <csignal>
 #include <cstdint>
 
