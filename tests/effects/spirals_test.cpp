@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "effects/effects_fixtures.h"
@@ -48,21 +49,46 @@ TEST(Spirals, DrawPlotsOnTheCircle) {
     spirals_destroy(&s);
 }
 
-TEST(ColourDrift, FirstStepsFromTheStartingState) {
-    srandom(777);
-    const int32_t m1 = static_cast<int32_t>(random() % 0xFFFFF + 4096);
-    const int32_t m2 = static_cast<int32_t>(random() % 0xFFFFF + 4096);
-    const long third = random();
-    colour_drift = COLOUR_DRIFT_START;
-    srandom(777);
-    colour_drift_step();
-    EXPECT_EQ(colour_drift.vr, -m1);  // R sat at 0: reversed with a fresh speed, clamped
-    EXPECT_EQ(colour_drift.r, 0);
-    EXPECT_EQ(colour_drift.g, 0x800000 - 49153);
-    EXPECT_EQ(colour_drift.b, 0x404000);
-    EXPECT_EQ(colour_drift.colour, 0x007F40u);
-    colour_drift_step();
-    EXPECT_EQ(colour_drift.vr, m2);  // positive now: R rises
-    EXPECT_EQ(colour_drift.r, m2);
-    EXPECT_EQ(random(), third);  // one draw per bounce, no more
+TEST(ColourDrift, ChannelsWanderBetweenTheirEndsAtBoundedSpeeds) {
+    // What the emblem's background relies on: every channel stays a colour, moves by at
+    // most one speed a step, bounces at both ends and so visits dark and bright alike;
+    // speeds stay within 4096..0x100FFE (1/65536 of a colour step) whatever the seed.
+    constexpr int64_t slowest = 4096;
+    constexpr int64_t fastest = 0xFFFFF + 4095;
+    for (unsigned seed : {1u, 777u, 0xFACE5718u}) {
+        srandom(seed);
+        colour_drift = COLOUR_DRIFT_START;
+        int32_t low[3] = {0xFF, 0xFF, 0xFF}, high[3] = {0, 0, 0}, bounces[3] = {0, 0, 0};
+        for (int step = 0; step < 20000; ++step) {
+            const ColourDrift before = colour_drift;
+            colour_drift_step();
+            const ColourDrift& c = colour_drift;
+            const int32_t values[3] = {c.r, c.g, c.b}, previous[3] = {before.r, before.g, before.b};
+            const int32_t speeds[3] = {c.vr, c.vg, c.vb}, previous_speeds[3] = {before.vr, before.vg, before.vb};
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_GE(values[k], 0);
+                ASSERT_LE(values[k], 0xFF0000);
+                const int64_t moved = int64_t{values[k]} - previous[k];
+                ASSERT_LE(moved < 0 ? -moved : moved, int64_t{speeds[k] < 0 ? -speeds[k] : speeds[k]}) << step;
+                if (speeds[k] != previous_speeds[k]) {
+                    // A new speed only at an end, pointing back into the range.
+                    ASSERT_TRUE(previous[k] == 0 || previous[k] == 0xFF0000) << "channel " << k << " step " << step;
+                    ASSERT_EQ(speeds[k] > 0, previous[k] == 0);
+                    const int64_t m = speeds[k] < 0 ? -int64_t{speeds[k]} : speeds[k];
+                    ASSERT_GE(m, slowest);
+                    ASSERT_LE(m, fastest);
+                    ++bounces[k];
+                }
+                const int32_t shown = static_cast<int32_t>(c.colour >> (16 - 8 * k)) & 0xFF;
+                ASSERT_EQ(shown, values[k] >> 16) << "the colour shows the channels' whole parts";
+                low[k] = std::min(low[k], shown);
+                high[k] = std::max(high[k], shown);
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_GT(bounces[k], 10) << "seed " << seed << " channel " << k;
+            EXPECT_EQ(low[k], 0);
+            EXPECT_EQ(high[k], 0xFF);
+        }
+    }
 }
