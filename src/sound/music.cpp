@@ -7,7 +7,6 @@
 #include "sound/audio.h"
 
 uint8_t music_debug = 0;
-Sample* music_scratch = nullptr;
 const ModuleId music_module_id = make_module_id("20101106", "MUSIC");
 
 Music* music_create() {
@@ -32,34 +31,46 @@ void music_add_block(Music* music, const Sample* block) {
     array_append(music->blocks, const_cast<Sample*>(block));
 }
 
+namespace {
+
+// new = floor((3 old + add) / 4), in the loop's 32-bit wrap-around arithmetic: what
+// "double the loop, add loop and block, shift right by 2" gives, value by value.
+inline int32_t mixed(int32_t old, int32_t add) { return wrap_add(wrap_shl(old, 1), wrap_add(add, old)) >> 2; }
+
+void mix_run(int32_t* out, const int32_t* add, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) out[i] = mixed(out[i], add[i]);
+}
+
+void fade_run(int32_t* out, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) out[i] = mixed(out[i], 0);
+}
+
+}  // namespace
+
 void music_mix(Music* music, int32_t block_index, int32_t offset) {
-    if (music == nullptr || music->loop == nullptr) return;
-    Sample* loop = music->loop;
-    const int32_t length = loop->count;
-    if (music_scratch != nullptr && music_scratch->count != length) sample_destroy(&music_scratch);
-    if (music_scratch == nullptr) {
-        music_scratch = sample_create();
-        sample_set_length(music_scratch, length);
-        if (music_scratch == nullptr || music_scratch->count != length) {
-            sample_destroy(&music_scratch);
-            return;
-        }
-    }
-    Sample* scratch = music_scratch;
-    sample_clear(scratch);
+    if (music == nullptr || music->loop == nullptr || music->loop->buffer == nullptr) return;
     const Sample* block =
         music->blocks != nullptr && block_index >= 0 && block_index < music->blocks->count
             ? static_cast<const Sample*>(music->blocks->items[block_index])
             : nullptr;
     if (block == nullptr) return;
-    sample_add(scratch, block);
-    sample_rotate_right(scratch, offset);
-    sample_add(scratch, loop);
-    // The loop is what the device plays: its three-step rewrite must not be heard half done.
+    int32_t* out = music->loop->buffer;
+    const int32_t length = music->loop->count;
+    if (length <= 0) return;
+    // The block's first n values land from `start` on and wrap past the loop's end to its
+    // start; a block without values only fades the loop. A negative offset is no offset.
+    const int32_t* values = block->buffer;
+    const int32_t n = values == nullptr || block->count <= 0 ? 0 : (block->count < length ? block->count : length);
+    const int32_t start = offset < 0 ? 0 : offset % length;
+    const int32_t wrapped = n > length - start ? n - (length - start) : 0;  // values past the loop's end
+    const int32_t straight = n - wrapped;                                   // values from start on
+    // One pass, in place, nothing allocated. The loop is what the device plays: it must not
+    // hear a half-finished mix, so the pass runs under the device lock.
     audio_lock();
-    sample_shift_left(loop, 1);
-    sample_add(loop, scratch);
-    sample_shift_right(loop, 2);
+    mix_run(out, values + straight, wrapped);
+    fade_run(out + wrapped, start - wrapped);
+    mix_run(out + start, values, straight);
+    fade_run(out + start + straight, length - start - straight);
     audio_unlock();
 }
 
@@ -93,4 +104,3 @@ void music_destroy(Music** music) {
     *music = nullptr;
 }
 
-void music_release_scratch() { sample_destroy(&music_scratch); }

@@ -2,8 +2,9 @@
 // MUSIC: the generative loop. One 40000-value loop plays over and over; every 300th tick a
 // song block picked with rand() is mixed in at one of 16 positions 2500 values apart while
 // the older content drops to three quarters: new[p] = floor((3 old[p] + block[p - offset]) / 4).
-// The in-place rewrite of the loop is done under the audio device lock, so the device never
-// plays a half-finished mix. "MUSIC ERROR" when music_debug is set and destroy gets no music.
+// The mix is one in-place pass over the loop under the audio device lock, so the device
+// never plays a half-finished mix; it allocates nothing. "MUSIC ERROR" when music_debug
+// is set and destroy gets no music.
 #include <cstddef>
 #include <cstdint>
 
@@ -24,7 +25,6 @@ constexpr int32_t MUSIC_LOOP_LENGTH = 40000;  // values in the loop (~0.907 s at
 constexpr int32_t MUSIC_PERIOD = 300;         // ticks (drawn frames) between mixes
 
 extern uint8_t music_debug;      // 0: silent (nothing in the program sets it)
-extern Sample* music_scratch;    // the module's mixing scratch, made on the first mix, kept for good
 extern const ModuleId music_module_id;
 
 Music* music_create();                                 // silent loop, countdown 0, no blocks; null on failure
@@ -32,4 +32,3 @@ void music_add_block(Music* music, const Sample* block);  // appends a borrowed 
 void music_tick(Music* music);                         // once per frame: counts down, mixes at 0
 void music_mix(Music* music, int32_t block_index, int32_t offset);  // one mix of block i at offset (no draws)
 void music_destroy(Music** music);                     // frees loop and list (not the blocks), sets *music = null
-void music_release_scratch();                          // frees the module scratch (tests, tools)

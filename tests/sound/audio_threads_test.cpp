@@ -45,6 +45,5 @@ TEST(AudioThreads, MixingAndQueueingWhileTheDevicePlays) {
     EXPECT_EQ(audio, nullptr);
     audio_close(&audio);  // closing again does nothing
     music_destroy(&music);
-    music_release_scratch();
     for (Sample*& block : blocks) sample_destroy(&block);
 }

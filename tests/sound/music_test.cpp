@@ -47,7 +47,6 @@ TEST(Music, MixesOnTheFirstTickThenEvery300th) {
     }
     EXPECT_EQ(mixed_at, (std::vector<int>{1, 301, 601}));
     music_destroy(&m);
-    music_release_scratch();
 }
 
 TEST(Music, FiveDrawsPickTheBlockThenTheOffsetsInOrder) {
@@ -97,5 +96,44 @@ TEST(Music, MixIsTheFlooredMeanWithoutWrappingAndWrapsPastTheLoopsEnd) {
                   sample_get(m->loop, 0),     sample_get(m->loop, 9),     sample_get(m->loop, 10)};
     EXPECT_EQ(at, (V{0, 1, 2500, 2501, 2510, 0}));
     music_destroy(&m);
-    music_release_scratch();
+}
+
+TEST(Music, OnePassMixEqualsTheSampleArithmeticItStandsFor) {
+    // The mix is defined by sample operations: the block rotated to the offset, plus the
+    // loop, added to the doubled loop, shifted right by 2. Random loops (any 32-bit values,
+    // so wrap-around counts), block lengths shorter and longer than the loop, offsets
+    // negative and past the end, and a block without values must all agree with it.
+    sound_test::Owned own;
+    std::srand(4242);
+    auto any = [] { return static_cast<int32_t>((static_cast<uint32_t>(std::rand()) << 16) ^ static_cast<uint32_t>(std::rand())); };
+    for (int round = 0; round < 200; ++round) {
+        Music* m = music_create();
+        const int32_t length = 1 + std::rand() % 97;
+        sample_set_length(m->loop, length);
+        sample_reserve(m->loop, length);
+        for (int32_t p = 0; p < length; ++p) sample_set(m->loop, round % 2 ? any() : std::rand() % 65536 - 32768, p);
+        const int32_t block_length = std::rand() % 130;
+        Sample* block = own(block_of(block_length, [&](int32_t) { return any(); }));
+        if (round % 17 == 0) {
+            std::free(block->buffer);
+            block->buffer = nullptr;
+        }
+        music_add_block(m, block);
+        const int32_t offsets[] = {0, std::rand() % length, length - 1, length, 3 * length + 5, -7, INT32_MAX};
+        const int32_t offset = offsets[round % 7];
+
+        Sample* scratch = own(sample_create());
+        sample_set_length(scratch, length);
+        sample_add(scratch, block);
+        sample_rotate_right(scratch, offset);
+        sample_add(scratch, m->loop);
+        Sample* expected = own(sample_clone(m->loop));
+        sample_shift_left(expected, 1);
+        sample_add(expected, scratch);
+        sample_shift_right(expected, 2);
+
+        music_mix(m, 0, offset);
+        ASSERT_EQ(values_of(m->loop), values_of(expected)) << "round " << round << " offset " << offset;
+        music_destroy(&m);
+    }
 }
