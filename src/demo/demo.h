@@ -131,6 +131,7 @@ void scene_bubbles();
 void scene_halves();
 void scene_starscroll();
 void scene_sprites();
+void sprites_frame();               // one frame of the swarm, added onto demo.frame
 
 // Set-ups run by demo_startup, in this order.
 void setup_bigscroll();

@@ -346,27 +346,31 @@ void swarm_draw_parameters(DemoState* state) {
     state->swarm_count = (std::rand() & 63) + 3;
 }
 
+void sprites_frame() {
+    Font* font = demo.font_sprites;
+    font->character = 23;
+    font->target = demo.frame;
+    const int32_t half_w = (demo.frame_width - 32) >> 1;
+    const int32_t half_h = (demo.frame_height - 32) >> 1;
+    for (int i = 0; i < 4; ++i)
+        demo.swarm_phase[i] = (demo.swarm_phase[i] + demo.swarm_frame_step[i]) & 1023;
+    int32_t q[4] = {demo.swarm_phase[0], demo.swarm_phase[1], demo.swarm_phase[2], demo.swarm_phase[3]};
+    for (int32_t i = 0; i < demo.swarm_count; ++i) {
+        font->pen_x = mul_shr(sine_at(q[0]), half_w, 15) + half_w + mul_shr(sine_at(q[2]), half_w >> 1, 15);
+        font->pen_y = mul_shr(sine_at(q[1]), half_h, 15) + half_h + mul_shr(sine_at(q[3]), half_h >> 1, 15);
+        font_draw_char_add(font);
+        q[1] = (q[1] + demo.swarm_copy_step[1]) & 1023;
+        q[2] = (q[2] + demo.swarm_copy_step[2]) & 1023;
+        q[3] = (q[3] + demo.swarm_copy_step[3]) & 1023;
+        q[0] = (q[0] + demo.swarm_copy_step[0]) & 1023;
+    }
+}
+
 void scene_sprites() {
     fade_to_black();
     swarm_draw_parameters(&demo);
     int32_t budget = SCENE_SPRITES_BUDGET;
     do {
-        Font* font = demo.font_sprites;
-        font->character = 23;
-        font->target = demo.frame;
-        const int32_t half_w = (demo.frame_width - 32) >> 1;
-        const int32_t half_h = (demo.frame_height - 32) >> 1;
-        for (int i = 0; i < 4; ++i)
-            demo.swarm_phase[i] = (demo.swarm_phase[i] + demo.swarm_frame_step[i]) & 1023;
-        int32_t q[4] = {demo.swarm_phase[0], demo.swarm_phase[1], demo.swarm_phase[2], demo.swarm_phase[3]};
-        for (int32_t i = 0; i < demo.swarm_count; ++i) {
-            font->pen_x = mul_shr(sine_at(q[0]), half_w, 15) + half_w + mul_shr(sine_at(q[2]), half_w >> 1, 15);
-            font->pen_y = mul_shr(sine_at(q[1]), half_h, 15) + half_h + mul_shr(sine_at(q[3]), half_h >> 1, 15);
-            font_draw_char_add(font);
-            q[1] = (q[1] + demo.swarm_copy_step[1]) & 1023;
-            q[2] = (q[2] + demo.swarm_copy_step[2]) & 1023;
-            q[3] = (q[3] + demo.swarm_copy_step[3]) & 1023;
-            q[0] = (q[0] + demo.swarm_copy_step[0]) & 1023;
-        }
+        sprites_frame();
     } while (!demo_frame_tail(&budget, nullptr));
 }

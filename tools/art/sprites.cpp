@@ -220,17 +220,23 @@ void tile_plasma(Canvas* sheet) {
 
 // ---- swarm sprite ----------------------------------------------------------------------
 
-// A soft violet ball, dim on purpose: the swarm adds it onto the frame every frame, so the
-// trails brighten over many frames before the sums carry into the next channel.
+// A small pale glow, faint on purpose: the swarm adds every copy onto a frame that is never
+// cleared, so one copy only has to read on black (its centre just bright enough), and the
+// trails brighten over hundreds of frames before a channel's sum carries into the next.
+// The falloff (1 - d^2 / R^2)^12 is close to a bell of two pixels' spread and ends at 0
+// well inside the cell, so the copies add nothing outside their glow.
 void paint_swarm(Canvas* sheet) {
+    constexpr double RADIUS = 9.0;
+    constexpr double PEAK_R = 50, PEAK_G = 44, PEAK_B = 52;  // pale violet at the centre
     const int32_t x0 = cell_x(23), y0 = cell_y(23);
     for (int32_t y = 0; y < CELL; ++y)
         for (int32_t x = 0; x < CELL; ++x) {
-            const double dx = (x - 15.5) / 15.0, dy = (y - 15.5) / 15.0;
-            const double d2 = dx * dx + dy * dy;
+            const double dx = x - 15.5, dy = y - 15.5;
+            const double d2 = (dx * dx + dy * dy) / (RADIUS * RADIUS);
             if (d2 >= 1.0) continue;
-            const double v = 1.0 - d2;
-            canvas_put(sheet, x0 + x, y0 + y, rgb(0x2C * v * v, 0x0C * v + 0x10 * v * v * v, 0x2F * v));
+            double v = 1.0;
+            for (int k = 0; k < 12; ++k) v *= 1.0 - d2;
+            canvas_put(sheet, x0 + x, y0 + y, rgb(PEAK_R * v, PEAK_G * v, PEAK_B * v));
         }
 }
 
