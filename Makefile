@@ -2,15 +2,18 @@
 #   make run    set up what is missing, build the release programs, run the demo
 #   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
 #               thread), run every test through CTest
-# Further targets: make bench, make fuzz, make capture, make contact-sheet, make clean.
+# Further targets: make bench, make fuzz, make capture, make contact-sheet, make pictures,
+# make clean.
 
 JOBS        ?= $(shell nproc)
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
+PICTURE_PKGS := $(RUN_PKGS) ffmpeg
 
-.PHONY: run test deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
+.PHONY: run test deps-run deps-test deps-bench deps-fuzz deps-pictures release bench fuzz capture contact-sheet \
+        pictures clean
 
 run: deps-run release
 	./build/release/demo
@@ -45,11 +48,18 @@ deps-bench:
 	@./tools/need-packages $(BENCH_PKGS)
 deps-fuzz:
 	@./tools/need-packages $(FUZZ_PKGS)
+deps-pictures:
+	@./tools/need-packages $(PICTURE_PKGS)
 
 # A contact sheet of every built-in picture at 2x, decoded by the project's own decoder.
 contact-sheet: deps-run release
 	./build/release/tool_contact_sheet contact_sheet.ppm
 	@echo "wrote contact_sheet.ppm"
+
+# The README's pictures in docs/: a 2x still of each scene, the contact sheet and an animated
+# preview, remade from the release build (run it after any change of art, then commit docs/).
+pictures: deps-pictures release
+	./tools/pictures build/release
 
 # One full cycle of the show, a picture every second and the sound, into shots/.
 capture: deps-run release

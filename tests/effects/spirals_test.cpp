@@ -71,9 +71,10 @@ TEST(ColourDrift, ChannelsWanderBetweenTheirEndsAtBoundedSpeeds) {
                 const int64_t moved = int64_t{values[k]} - previous[k];
                 ASSERT_LE(moved < 0 ? -moved : moved, int64_t{speeds[k] < 0 ? -speeds[k] : speeds[k]}) << step;
                 if (speeds[k] != previous_speeds[k]) {
-                    // A new speed only at an end, pointing back into the range.
+                    // A new speed only at an end, and the direction reversed (a channel that
+                    // came to its end moving away from it turns round once more, next step).
                     ASSERT_TRUE(previous[k] == 0 || previous[k] == 0xFF0000) << "channel " << k << " step " << step;
-                    ASSERT_EQ(speeds[k] > 0, previous[k] == 0);
+                    ASSERT_EQ(speeds[k] > 0, previous_speeds[k] < 0);
                     const int64_t m = speeds[k] < 0 ? -int64_t{speeds[k]} : speeds[k];
                     ASSERT_GE(m, slowest);
                     ASSERT_LE(m, fastest);

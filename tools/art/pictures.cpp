@@ -8,27 +8,32 @@ namespace {
 
 // ---- bubbles ---------------------------------------------------------------------------
 
-// A soap bubble: clear middle, tinted rim that shifts from blue to pink, a white glint at
-// the top left. Far bubbles (low cells) are small and dim.
+// A soap bubble: clear middle, a tinted rim that shifts from blue to pink, a white glint at
+// the top left. Far bubbles (low cells) are small with a dimmer middle, but every size keeps
+// a rim about one and a half pixels wide and bright, so even the smallest reads on black.
 void paint_bubble(Canvas* canvas, int32_t cell) {
     const double depth = static_cast<double>(cell) / 7.0;
     const double radius = 2.6 + 5.3 * depth;
-    const double bright = 0.35 + 0.65 * depth;
+    const double inner = 0.35 + 0.65 * depth;   // brightness of the clear middle
+    const double edge = 0.8 + 0.2 * depth;      // brightness of the rim
     const double cx = cell * 16 + 7.5, cy = 7.5;
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = cell * 16; x < cell * 16 + 16; ++x) {
             const double dx = x - cx, dy = y - cy;
-            const double t = std::sqrt(dx * dx + dy * dy) / radius;
+            const double d = std::sqrt(dx * dx + dy * dy);
+            const double t = d / radius;
             if (t > 1.0) continue;
-            const double rim = t * t * t * t;
+            const double ring = clamp01((d - (radius - 1.6)) / 1.6);
+            const double rim = clamp01(ring * ring + 0.3 * t * t * t * t);
             const double hue = clamp01((dx - dy) / (2.0 * radius) + 0.5);
-            double r = mix(30, mix(90, 255, hue), rim);
-            double g = mix(60, mix(200, 120, hue), rim);
+            const double bright = mix(inner, edge, rim);
+            double r = mix(30, mix(110, 255, hue), rim);
+            double g = mix(60, mix(210, 140, hue), rim);
             double b = mix(110, 255, rim);
             const double gx = dx + radius * 0.4, gy = dy + radius * 0.4;
             const double glint = clamp01(1.0 - std::sqrt(gx * gx + gy * gy) / (radius * 0.35 + 0.6));
-            r = mix(r, 255, glint), g = mix(g, 255, glint), b = mix(b, 255, glint);
-            canvas_put(canvas, x, y, rgb(r * bright + 1, g * bright + 1, b * bright + 1));
+            r = mix(r * bright, 255, glint), g = mix(g * bright, 255, glint), b = mix(b * bright, 255, glint);
+            canvas_put(canvas, x, y, rgb(r + 1, g + 1, b + 1));
         }
 }
 
@@ -43,8 +48,9 @@ constexpr Tint CELL_TINTS[8] = {
     {60, 220, 230}, {70, 110, 250}, {200, 80, 230}, {210, 215, 225},
 };
 
-// Every pixel lit (the piece covers its whole 16 x 16 square) but shaped three ways so the
-// big letters change texture from one showing to the next: bevelled tile, pyramid, ball.
+// Three shapes, so the big letters change texture from one showing to the next: the
+// bevelled tile and the pyramid cover their whole 16 x 16 square; the ball stands alone,
+// its corners 0 (see-through), so the tiles and the logo show between the balls.
 void paint_cell(Canvas* canvas, int32_t cell) {
     const Tint tint = CELL_TINTS[cell];
     const int32_t style = cell % 3;
@@ -64,20 +70,18 @@ void paint_cell(Canvas* canvas, int32_t cell) {
                 if (au >= aw) v = u < 0 ? 0.95 : 0.4;
                 else v = w < 0 ? 0.8 : 0.3;
             } else {
-                // Ball on a dark square.
-                const double d2 = (u * u + w * w) / 56.0;
-                if (d2 >= 1.0) {
-                    v = 0.18;
-                } else {
-                    const double z = std::sqrt(1.0 - d2);
-                    v = clamp01(0.25 + 0.75 * (z * 0.6 + (-u - w) / 7.5 * 0.35));
-                    const double hx = u + 3, hy = w + 3;
-                    const double spot = clamp01(1.0 - (hx * hx + hy * hy) / 6.0);
-                    canvas_put(canvas, cell * 16 + x, y,
-                               rgb(mix(tint.r * v, 255, spot) + 4, mix(tint.g * v, 255, spot) + 4,
-                                   mix(tint.b * v, 255, spot) + 4));
-                    continue;
-                }
+                // Ball of radius 7, lit from the top left, a dark rim where it turns away.
+                const double d2 = (u * u + w * w) / 49.0;
+                if (d2 >= 1.0) continue;
+                const double z = std::sqrt(1.0 - d2);
+                v = clamp01(0.3 + 0.85 * (z * 0.6 + (-u - w) / 7.0 * 0.35));
+                if (d2 > 0.8 && u + w > 0) v *= 0.6;
+                const double hx = u + 3, hy = w + 3;
+                const double spot = clamp01(1.0 - (hx * hx + hy * hy) / 6.0);
+                canvas_put(canvas, cell * 16 + x, y,
+                           rgb(mix(tint.r * v, 255, spot) + 4, mix(tint.g * v, 255, spot) + 4,
+                               mix(tint.b * v, 255, spot) + 4));
+                continue;
             }
             canvas_put(canvas, cell * 16 + x, y, rgb(tint.r * v + 4, tint.g * v + 4, tint.b * v + 4));
         }
@@ -249,13 +253,17 @@ bool paint_logo(Canvas* canvas) {
 
 // One half of the emblem: a diamond over a chevron pointing down. Two copies stacked make a
 // double rank badge: diamond, chevron, diamond, chevron. The mask is the whole shape; the
-// colour half is its gold rim (five pixels and a dark inner line), lit from the top left, and 0 inside so the
-// coloured dots show.
+// colour half is a raised gold rim seven pixels wide, bevelled (its outer slope and inner
+// slope lit or shaded by a light from the top left), a fine engraved line further in and
+// a four-pointed star in the diamond; everything else is 0, so the coloured dots show.
 bool paint_emblem(Canvas* colour, Canvas* mask) {
-    constexpr int32_t RIM = 6;
-    if (colour->width != 256 || colour->height != 128 || mask->width != 256 || mask->height != 128) return false;
+    constexpr int32_t W = 256, H = 128;
+    constexpr double RIM = 7.0;          // rim width in pixels
+    constexpr double LINE = 12.5;        // distance of the engraved line from the outside
+    constexpr int32_t REACH = 16;        // farthest distance measured
+    if (colour->width != W || colour->height != H || mask->width != W || mask->height != H) return false;
     auto inside = [](int32_t x, int32_t y) -> bool {
-        if (x < 0 || y < 0 || x >= 256 || y >= 128) return false;
+        if (x < 0 || y < 0 || x >= W || y >= H) return false;
         const double px = x + 0.5, py = y + 0.5;
         const double ax = px < 128.0 ? 128.0 - px : px - 128.0;
         // Diamond centred at (128, 40).
@@ -264,31 +272,65 @@ bool paint_emblem(Canvas* colour, Canvas* mask) {
         const double low = 122.0 - 0.62 * ax;
         return px >= 8.0 && px <= 248.0 && py <= low && py >= low - 40.0;
     };
-    for (int32_t y = 0; y < 128; ++y)
-        for (int32_t x = 0; x < 256; ++x) {
+    // Distance from each inside pixel to the nearest outside pixel, up to REACH; 0 outside.
+    double* field = static_cast<double*>(std::calloc(static_cast<size_t>(W) * H, sizeof(double)));
+    if (field == nullptr) return false;
+    for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) {
             if (!inside(x, y)) continue;
-            canvas_put(mask, x, y, 0xFFFFFF);
-            // Distance to the outside in whole pixels (up to RIM), and the direction the
-            // outside lies in, summed over a wider disc so the slope of an edge reads evenly.
-            int32_t ring = 0;
-            double sx = 0, sy = 0;
-            for (int32_t dy = -RIM - 2; dy <= RIM + 2; ++dy)
-                for (int32_t dx = -RIM - 2; dx <= RIM + 2; ++dx) {
-                    const int32_t d2 = dx * dx + dy * dy;
-                    if (d2 > (RIM + 2) * (RIM + 2) || inside(x + dx, y + dy)) continue;
-                    sx += dx, sy += dy;
-                    for (int32_t r = 1; r <= RIM; ++r)
-                        if (d2 <= r * r && (ring == 0 || r < ring)) ring = r;
+            double best = REACH;
+            for (int32_t dy = -REACH; dy <= REACH; ++dy)
+                for (int32_t dx = -REACH; dx <= REACH; ++dx) {
+                    const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+                    if (d < best && !inside(x + dx, y + dy)) best = d;
                 }
-            if (ring == 0) continue;
-            const double length = std::sqrt(sx * sx + sy * sy);
-            const double facing = length > 0 ? -(sx * 0.6 + sy * 0.8) / length : 0.0;  // light from above left
-            const double t = static_cast<double>(y) / 127.0;
-            double r = mix(255, 210, t), g = mix(222, 130, t), b = mix(120, 40, t);
-            if (facing > 0.3) r = mix(r, 255, 0.5), g = mix(g, 255, 0.5), b = mix(b, 230, 0.5);
-            else if (facing < -0.3) r *= 0.6, g *= 0.6, b *= 0.6;
-            if (ring == RIM) r *= 0.4, g *= 0.4, b *= 0.45;  // dark inner line sets the rim off the dots
+            field[y * W + x] = best;
+        }
+    auto at = [&](int32_t x, int32_t y) -> double {
+        if (x < 0 || y < 0 || x >= W || y >= H) return 0.0;
+        return field[y * W + x];
+    };
+    for (int32_t y = 0; y < H; ++y)
+        for (int32_t x = 0; x < W; ++x) {
+            const double d = at(x, y);
+            if (d <= 0.0) continue;
+            canvas_put(mask, x, y, 0xFFFFFF);
+            const double t = static_cast<double>(y) / (H - 1);
+            double r = mix(255, 214, t), g = mix(214, 140, t), b = mix(110, 44, t);
+            // The four-pointed star in the diamond, centred at (128, 40).
+            const double sx = x + 0.5 - 128.0, sy = y + 0.5 - 40.0;
+            const double asx = sx < 0 ? -sx : sx, asy = sy < 0 ? -sy : sy;
+            const bool star = asx * asy <= 6.0 && asx + asy <= 13.0;
+            const bool line = d >= LINE && d < LINE + 1.0;
+            if (d > RIM && !line && !star) continue;
+            if (star) {
+                const double lit = (sx < 0) == (sy < 0) ? 0.25 : -0.2;  // two facets toward the light
+                canvas_put(colour, x, y, rgb(mix(r, 255, 0.4 + lit), mix(g, 250, 0.4 + lit), mix(b, 210, 0.4 + lit)));
+                continue;
+            }
+            if (line) {
+                canvas_put(colour, x, y, rgb(r * 0.85, g * 0.8, b * 0.7 + 1));
+                continue;
+            }
+            // Outward direction from the field's slope; the outer half of the rim slopes
+            // that way, the inner half the other way.
+            double gx = at(x - 1, y) - at(x + 1, y), gy = at(x, y - 1) - at(x, y + 1);
+            const double length = std::sqrt(gx * gx + gy * gy);
+            if (length > 0) gx /= length, gy /= length;
+            const double slope = d <= RIM / 2.0 ? 1.0 : -1.0;
+            const double facing = -(gx * 0.6 + gy * 0.8) * slope;  // toward the light: positive
+            const double crest = 1.0 - clamp01((d - RIM / 2.0) * (d - RIM / 2.0) / (RIM * RIM / 4.0));
+            if (facing > 0) {
+                const double k = 0.6 * facing;
+                r = mix(r, 255, k), g = mix(g, 250, k), b = mix(b, 220, k);
+            } else {
+                const double k = 1.0 + 0.55 * facing;
+                r *= k, g *= k, b *= k;
+            }
+            r = mix(r, 255, 0.15 * crest), g = mix(g, 245, 0.15 * crest);
+            if (d < 1.5 || d > RIM - 1.0) r *= 0.55, g *= 0.5, b *= 0.5;  // dark edges set it off
             canvas_put(colour, x, y, rgb(r, g, b + 1));
         }
+    std::free(field);
     return true;
 }

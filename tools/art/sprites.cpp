@@ -178,13 +178,35 @@ void tile_plates(Canvas* sheet) {
         }
 }
 
+// Seamless noise for a tile: a sum of waves whose wave numbers are whole cycles per tile
+// (kx, ky), all with |k| between k_low and k_high, in every direction, with phases from the
+// hash. With no long waves each tile holds several unlike features, so the 32-pixel grid
+// does not stand out. Scaled to a spread of about 1.
+double tile_noise(double x, double y, double k_low, double k_high, int32_t seed) {
+    double sum = 0;
+    int32_t count = 0;
+    for (int32_t ky = 0; ky <= 6; ++ky)
+        for (int32_t kx = -6; kx <= 6; ++kx) {
+            if (ky == 0 && kx <= 0) continue;  // one of each pair of opposite waves
+            const double k2 = static_cast<double>(kx * kx + ky * ky);
+            if (k2 < k_low * k_low || k2 > k_high * k_high) continue;
+            sum += turn_sin((kx * x + ky * y) / 32.0 + noise(kx * 31 + seed, ky));
+            ++count;
+        }
+    return count > 0 ? sum / std::sqrt(count * 0.5) : 0.0;
+}
+
+// Water: a fine net of caustic light over deep blue.
 void tile_waves(Canvas* sheet) {
     for (int32_t y = 0; y < CELL; ++y)
         for (int32_t x = 0; x < CELL; ++x) {
-            const double a = turn_sin((x + y) / 32.0 + 0.25 * turn_sin(y / 32.0));
-            const double b = turn_sin((x - y) / 32.0 * 2.0);
-            const double v = 0.5 + 0.3 * a + 0.2 * b;
-            put_tile(sheet, 18, x, y, 20 + 40 * v, 40 + 70 * v, 70 + 80 * v);
+            const double warp = 1.0 * tile_noise(x, y, 2.5, 3.5, 7);
+            const double s = tile_noise(x + warp, y - warp, 2.9, 4.1, 1) / 1.6;
+            double c = clamp01(1.0 - (s < 0 ? -s : s));  // 1 along the zero lines
+            c = c * c * c;
+            const double depth = clamp01(0.5 + 0.12 * tile_noise(x, y, 4.0, 6.0, 3));
+            put_tile(sheet, 18, x, y, 10 + 20 * depth + 90 * c, 40 + 36 * depth + 120 * c,
+                     90 + 50 * depth + 90 * c);
         }
 }
 
@@ -205,32 +227,38 @@ void tile_studs(Canvas* sheet) {
         }
 }
 
+// Plasma: soft small blobs through a purple, magenta and deep blue palette.
 void tile_plasma(Canvas* sheet) {
     for (int32_t y = 0; y < CELL; ++y)
         for (int32_t x = 0; x < CELL; ++x) {
-            const double s = turn_sin(x / 32.0) + turn_sin(y / 32.0) + turn_sin((x + y) / 32.0) +
-                             turn_sin((x - 2 * y) / 32.0);
-            const double v = 0.5 + s / 8.0;  // 0..1
-            const double r = 40 + 90 * turn_sin(v * 0.5 + 0.0) * turn_sin(v * 0.5 + 0.0);
-            const double g = 12 + 30 * v;
-            const double b = 60 + 80 * (1.0 - v);
+            const double warp = 1.2 * tile_noise(x, y, 3.0, 4.0, 11);
+            const double v = clamp01(0.5 + 0.18 * tile_noise(x + warp, y + warp, 3.0, 4.6, 5));
+            const double r = 60 + 110 * v;
+            const double g = 16 + 30 * v * v;
+            const double b = 150 - 60 * v;
             put_tile(sheet, 20, x, y, r, g, b);
         }
 }
 
 // ---- swarm sprite ----------------------------------------------------------------------
 
-// A soft violet ball, dim on purpose: the swarm adds it onto the frame every frame, so the
-// trails brighten over many frames before the sums carry into the next channel.
+// A small pale glow, faint on purpose: the swarm adds every copy onto a frame that is never
+// cleared, so one copy only has to read on black (its centre just bright enough), and the
+// trails brighten over hundreds of frames before a channel's sum carries into the next.
+// The falloff (1 - d^2 / R^2)^12 is close to a bell of two pixels' spread and ends at 0
+// well inside the cell, so the copies add nothing outside their glow.
 void paint_swarm(Canvas* sheet) {
+    constexpr double RADIUS = 9.0;
+    constexpr double PEAK_R = 50, PEAK_G = 44, PEAK_B = 52;  // pale violet at the centre
     const int32_t x0 = cell_x(23), y0 = cell_y(23);
     for (int32_t y = 0; y < CELL; ++y)
         for (int32_t x = 0; x < CELL; ++x) {
-            const double dx = (x - 15.5) / 15.0, dy = (y - 15.5) / 15.0;
-            const double d2 = dx * dx + dy * dy;
+            const double dx = x - 15.5, dy = y - 15.5;
+            const double d2 = (dx * dx + dy * dy) / (RADIUS * RADIUS);
             if (d2 >= 1.0) continue;
-            const double v = 1.0 - d2;
-            canvas_put(sheet, x0 + x, y0 + y, rgb(0x2C * v * v, 0x0C * v + 0x10 * v * v * v, 0x2F * v));
+            double v = 1.0;
+            for (int k = 0; k < 12; ++k) v *= 1.0 - d2;
+            canvas_put(sheet, x0 + x, y0 + y, rgb(PEAK_R * v, PEAK_G * v, PEAK_B * v));
         }
 }
 
