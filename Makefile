@@ -2,15 +2,18 @@
 #   make run    set up what is missing, build the release programs, run the demo
 #   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
 #               thread), run every test through CTest
+#   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
+#               manual pages under PREFIX (DESTDIR=... stages them for packaging)
 # Further targets: make bench, make fuzz, make capture, make contact-sheet, make clean.
 
 JOBS        ?= $(shell nproc)
+PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 
-.PHONY: run test deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
+.PHONY: run test install deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
 
 run: deps-run release
 	@if [ -x build/release/demo ]; then ./build/release/demo; \
@@ -27,6 +30,9 @@ test: deps-test
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
 	cmake --build build/tsan -j $(JOBS)
 	cd build/tsan && ctest --output-on-failure -L threads
+
+install: deps-run release
+	cmake --install build/release --prefix "$(PREFIX)"
 
 bench: deps-bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF -DDEMO_BENCH=ON
