@@ -9,7 +9,8 @@
 JOBS        ?= $(shell nproc)
 PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev \
+               desktop-file-utils man-db
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 

@@ -1,0 +1,70 @@
+// demo_fs over the whole screen, and both programs on a 16-bit screen: the picture is the
+// first scene pixel for pixel, at a whole-number scale with black around it in full screen.
+#include <gtest/gtest.h>
+
+#include "e2e_fixtures.h"
+
+namespace e2e {
+namespace {
+
+// The full-screen picture at factor, centred on a screen of the given size: the first scene
+// (judged by seen) in whole factor x factor blocks, and black everywhere else.
+bool full_screen_shows(const XServer& server, int width, int height, int factor, Seen (*seen)(const Picture&),
+                       std::string* why) {
+    const Picture shot = screenshot(server, "root");
+    const int side = 256 * factor;
+    const int left = (width - side) / 2;
+    const int top = (height - side) / 2;
+    const Picture middle = crop(shot, left, top, side, side);
+    const bool whole = blocks_are_whole(middle, factor);
+    const bool black = all_black_outside(shot, left, top, side, side);
+    const Seen inside = seen(shrink(middle, factor));
+    *why = std::string("whole blocks: ") + (whole ? "yes" : "no") + ", black border: " + (black ? "yes" : "no") +
+           ", inside: " + seen_name(inside);
+    return whole && black && inside == Seen::SceneOne;
+}
+
+TEST(FullScreen, CoversTheScreenAtTheLargestWholeScaleOnBlack) {
+    scene_one();
+    XServer server("1024x700x24");
+    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
+    Program demo(server, "demo_fs", {});
+    const std::string id = find_window(server);
+    ASSERT_FALSE(id.empty()) << demo.errors();
+    const Geometry window = window_geometry(server, id);
+    const Geometry screen = screen_geometry(server);
+    EXPECT_EQ(window.x, 0);
+    EXPECT_EQ(window.y, 0);
+    EXPECT_EQ(window.width, screen.width);
+    EXPECT_EQ(window.height, screen.height);
+    std::string why;
+    EXPECT_TRUE(eventually([&] { return full_screen_shows(server, 1024, 700, 2, what_is_shown, &why); })) << why;
+    press_key(server, id, "q");
+    EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
+}
+
+TEST(Depth16, TheWindowAndTheFullScreenShowTheRightPicture) {
+    scene_one();
+    XServer server("800x600x16");
+    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
+    {
+        Program demo(server, "demo", {});
+        const std::string id = find_window(server);
+        ASSERT_FALSE(id.empty()) << demo.errors();
+        EXPECT_TRUE(eventually([&] { return what_is_shown_16(screenshot(server, id)) == Seen::SceneOne; }))
+            << "the window: no first-scene picture";
+        press_key(server, id, "q");
+        EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
+    }
+    Program demo_fs(server, "demo_fs", {"--scale", "1"});
+    const std::string id = find_window(server);
+    ASSERT_FALSE(id.empty()) << demo_fs.errors();
+    std::string why;
+    EXPECT_TRUE(eventually([&] { return full_screen_shows(server, 800, 600, 1, what_is_shown_16, &why); }))
+        << "full screen at --scale 1: " << why;
+    press_key(server, id, "Escape");
+    EXPECT_EQ(demo_fs.wait_exit(), 0) << demo_fs.errors();
+}
+
+}  // namespace
+}  // namespace e2e
