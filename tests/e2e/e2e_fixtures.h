@@ -87,6 +87,20 @@ Geometry screen_geometry(const XServer& server);
 void press_key(const XServer& server, const std::string& id, const std::string& key);  // held 0.15 s
 bool send_close_request(const XServer& server, const std::string& id);  // WM_DELETE_WINDOW, as a window manager
 
+// The usual start: a server of its own, one program on it, and the program's window.
+struct Show {
+    Show(const std::string& screen, const std::string& name, const std::vector<std::string>& args = {},
+         const std::vector<std::string>& env = {})
+        : server(screen), program(server, name, args, env), window(server.ok() ? find_window(server) : "") {}
+    bool ready() const { return !window.empty(); }
+    std::string why() const {  // for a failed ready()
+        return server.ok() ? "no window named VORT7131\n" + program.errors() : "Xvfb did not start";
+    }
+    XServer server;
+    Program program;
+    std::string window;  // the window's id, "" when none came
+};
+
 struct Picture {
     int width = 0;
     int height = 0;
@@ -99,6 +113,7 @@ Picture shrink(const Picture& picture, int factor);   // the top-left pixel of e
 bool blocks_are_whole(const Picture& picture, int factor);  // every factor x factor block is one colour
 bool all_black_outside(const Picture& picture, int x, int y, int width, int height);
 bool has_colour(const Picture& picture);  // some pixel is not black
+bool has_begun(const Show& show);         // waits for the first picture: from then on keys are read
 
 // Every picture the first scene shows after its opening fade, by the headless backend.
 struct SceneOne {

@@ -156,4 +156,8 @@ bool has_colour(const Picture& picture) {
     return std::any_of(picture.pixels.begin(), picture.pixels.end(), [](uint32_t p) { return p != 0; });
 }
 
+bool has_begun(const Show& show) {
+    return eventually([&] { return has_colour(screenshot(show.server, show.window)); });
+}
+
 }  // namespace e2e

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
 
 #include "e2e_fixtures.h"
 
@@ -21,18 +22,15 @@ class Quit : public ::testing::TestWithParam<Way> {};
 
 TEST_P(Quit, EndsTheShowWithStatusZero) {
     const Way& way = GetParam();
-    XServer server("640x480x24");
-    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
-    Program demo(server, "demo", {});
-    const std::string id = find_window(server);
-    ASSERT_FALSE(id.empty()) << demo.errors();
+    Show show("640x480x24", "demo");
+    ASSERT_TRUE(show.ready()) << show.why();
     if (way.key != nullptr) {
-        ASSERT_TRUE(eventually([&] { return has_colour(screenshot(server, id)); })) << "the show never began";
-        press_key(server, id, way.key);
+        ASSERT_TRUE(has_begun(show));
+        press_key(show.server, show.window, way.key);
     } else {
-        demo.signal_group(way.signal_number);
+        show.program.signal_group(way.signal_number);
     }
-    EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
+    EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 }
 
 std::string way_name(const ::testing::TestParamInfo<Way>& info) { return info.param.name; }

@@ -26,36 +26,30 @@ bool full_screen_shows(const XServer& server, int width, int height, int factor,
 
 TEST(FullScreen, CoversTheScreenAtTheLargestWholeScaleOnBlack) {
     scene_one();
-    XServer server("1024x700x24");
-    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
-    Program demo(server, "demo_fs", {});
-    const std::string id = find_window(server);
-    ASSERT_FALSE(id.empty()) << demo.errors();
-    const Geometry window = window_geometry(server, id);
-    const Geometry screen = screen_geometry(server);
+    Show show("1024x700x24", "demo_fs");
+    ASSERT_TRUE(show.ready()) << show.why();
+    const Geometry window = window_geometry(show.server, show.window);
+    const Geometry screen = screen_geometry(show.server);
     EXPECT_EQ(window.x, 0);
     EXPECT_EQ(window.y, 0);
     EXPECT_EQ(window.width, screen.width);
     EXPECT_EQ(window.height, screen.height);
     std::string why;
-    EXPECT_TRUE(eventually([&] { return full_screen_shows(server, 1024, 700, 2, what_is_shown, &why); })) << why;
-    press_key(server, id, "q");
-    EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
+    EXPECT_TRUE(eventually([&] { return full_screen_shows(show.server, 1024, 700, 2, what_is_shown, &why); })) << why;
+    press_key(show.server, show.window, "q");
+    EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 }
 
 TEST(Depth16, TheWindowAndTheFullScreenShowTheRightPicture) {
     scene_one();
-    XServer server("800x600x16");
-    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
-    {
-        Program demo(server, "demo", {});
-        const std::string id = find_window(server);
-        ASSERT_FALSE(id.empty()) << demo.errors();
-        EXPECT_TRUE(eventually([&] { return what_is_shown_16(screenshot(server, id)) == Seen::SceneOne; }))
-            << "the window: no first-scene picture";
-        press_key(server, id, "q");
-        EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
-    }
+    Show show("800x600x16", "demo");
+    ASSERT_TRUE(show.ready()) << show.why();
+    EXPECT_TRUE(eventually([&] { return what_is_shown_16(screenshot(show.server, show.window)) == Seen::SceneOne; }))
+        << "the window: no first-scene picture";
+    press_key(show.server, show.window, "q");
+    EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
+
+    const XServer& server = show.server;
     Program demo_fs(server, "demo_fs", {"--scale", "1"});
     const std::string id = find_window(server);
     ASSERT_FALSE(id.empty()) << demo_fs.errors();

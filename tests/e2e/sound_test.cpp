@@ -17,15 +17,12 @@ namespace {
 
 TEST(Sound, TheDiskDriverRecordsMusic) {
     const std::string path = "/tmp/e2e_sound_" + std::to_string(getpid()) + ".raw";
-    XServer server("640x480x24");
-    ASSERT_TRUE(server.ok()) << "Xvfb did not start";
-    Program demo(server, "demo", {}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + path});
-    const std::string id = find_window(server);
-    ASSERT_FALSE(id.empty()) << demo.errors();
-    ASSERT_TRUE(eventually([&] { return has_colour(screenshot(server, id)); })) << "the show never began";
+    Show show("640x480x24", "demo", {}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + path});
+    ASSERT_TRUE(show.ready()) << show.why();
+    ASSERT_TRUE(has_begun(show));
     std::this_thread::sleep_for(std::chrono::seconds(3));
-    press_key(server, id, "q");
-    ASSERT_EQ(demo.wait_exit(), 0) << demo.errors();
+    press_key(show.server, show.window, "q");
+    ASSERT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
