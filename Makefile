@@ -2,18 +2,22 @@
 #   make run    set up what is missing, build the release programs, run the demo
 #   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
 #               thread), run every test through CTest
+#   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
+#               manual pages under PREFIX (DESTDIR=... stages them for packaging)
 # Further targets: make bench, make fuzz, make capture, make contact-sheet, make pictures,
 # make clean.
 
 JOBS        ?= $(shell nproc)
+PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev \
+               desktop-file-utils man-db
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 PICTURE_PKGS := $(RUN_PKGS) ffmpeg
 
-.PHONY: run test deps-run deps-test deps-bench deps-fuzz deps-pictures release bench fuzz capture contact-sheet \
-        pictures clean
+.PHONY: run test install deps-run deps-test deps-bench deps-fuzz deps-pictures release bench fuzz capture \
+        contact-sheet pictures clean
 
 run: deps-run release
 	./build/release/demo
@@ -29,6 +33,9 @@ test: deps-test
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
 	cmake --build build/tsan -j $(JOBS)
 	cd build/tsan && ctest --output-on-failure -L threads
+
+install: deps-run release
+	cmake --install build/release --prefix "$(PREFIX)"
 
 bench: deps-bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF -DDEMO_BENCH=ON

@@ -22,6 +22,18 @@ struct BackendSurfaceInfo {
 static_assert(offsetof(BackendSurfaceInfo, flags) == 16 && offsetof(BackendSurfaceInfo, pixels) >= 20,
               "four sizes, the flags, then the pixels");
 
+// How the backend fits the mode to the machine's screen, set once before the first video
+// mode; a backend without a screen to fit ignores it.
+//  - In a window: the window is factor times the mode in each direction, by nearest
+//    neighbour unless the user's own SDL12COMPAT_SCALE_METHOD asks otherwise; factor 0
+//    leaves the window as the user's SDL12COMPAT_WINDOW_SCALING (if any) makes it.
+//  - Full screen: the screen is opened at the desktop's own size and every frame is drawn
+//    into its middle, each pixel factor x factor, on black. Factor 0, or one too big for
+//    the screen, takes the largest that fits. A user's own SDL12COMPAT_SCALE_METHOD hands
+//    the scaling back to the SDL layer: the picture then fills the screen's height.
+constexpr int32_t BACKEND_SCALE_MAX = 16;  // 16 x 256 = 4096 pixels
+void backend_set_scale(int32_t factor);    // 0..BACKEND_SCALE_MAX; anything else reads as 0
+
 // Video. Every call accepts a null surface and then does nothing (or returns null / -1).
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel,
                                        uint32_t flags);               // the screen; null on failure

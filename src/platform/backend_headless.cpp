@@ -98,6 +98,10 @@ uint32_t channel(uint32_t pixel, uint32_t mask) {
 
 // Video
 
+void backend_set_scale(int32_t factor) {
+    (void)factor;  // no screen to fit: the picture is the mode
+}
+
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     (void)bits_per_pixel;  // the screen is 32-bit whatever is asked
     backend_catch_interrupts();

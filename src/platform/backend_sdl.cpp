@@ -1,6 +1,7 @@
 // The video, event and time calls on SDL 1.2.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,19 +14,135 @@ SDL_Surface* as_sdl(BackendSurface* surface) { return reinterpret_cast<SDL_Surfa
 const SDL_Surface* as_sdl(const BackendSurface* surface) { return reinterpret_cast<const SDL_Surface*>(surface); }
 BackendSurface* as_backend(SDL_Surface* surface) { return reinterpret_cast<BackendSurface*>(surface); }
 
+int32_t wanted_scale;  // backend_set_scale's factor; 0: the default
+// Whether the user set SDL12COMPAT_SCALE_METHOD: -1 until the first video mode looks, before
+// the backend's own default is put there.
+int8_t user_scale_method = -1;
+
+// Full screen at a whole-number scale. SDL's screen is the desktop's own size, so the SDL layer
+// shows it pixel for pixel; the display module draws into `frame`, a surface of the mode it
+// asked for in the screen's format, and each flip or update copies that frame into the middle
+// of the screen, every pixel as factor x factor. The border is painted black once.
+struct ScaledScreen {
+    SDL_Surface* screen;  // SDL's video surface (SDL frees it with the next mode)
+    SDL_Surface* frame;   // owned; what the display module holds as its screen
+    int32_t factor;       // 1..BACKEND_SCALE_MAX
+    int32_t left;         // the frame's top-left corner on the screen, in pixels
+    int32_t top;
+};
+ScaledScreen scaled;
+
+bool is_scaled_frame(const SDL_Surface* surface) { return surface != nullptr && surface == scaled.frame; }
+
+// One frame row widened factor times into a screen row: a plain copy loop the compiler can
+// vectorise for each pixel size.
+template <typename Pixel>
+void widen_row(const uint8_t* source, uint8_t* destination, int32_t width, int32_t factor) {
+    const auto* from = reinterpret_cast<const Pixel*>(source);
+    auto* to = reinterpret_cast<Pixel*>(destination);
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t k = 0; k < factor; ++k) to[x * factor + k] = from[x];
+}
+
+void show_scaled() {
+    SDL_Surface* screen = scaled.screen;
+    const SDL_Surface* frame = scaled.frame;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
+    const int32_t factor = scaled.factor;
+    const size_t row_bytes = static_cast<size_t>(frame->w) * static_cast<size_t>(factor) * frame->format->BytesPerPixel;
+    auto* rows = static_cast<uint8_t*>(screen->pixels) + static_cast<size_t>(scaled.top) * screen->pitch +
+                 static_cast<size_t>(scaled.left) * screen->format->BytesPerPixel;
+    const auto* source = static_cast<const uint8_t*>(frame->pixels);
+    for (int32_t y = 0; y < frame->h; ++y, source += frame->pitch) {
+        uint8_t* first = rows + static_cast<size_t>(y) * static_cast<size_t>(factor) * screen->pitch;
+        if (frame->format->BytesPerPixel == 4) {
+            widen_row<uint32_t>(source, first, frame->w, factor);
+        } else {
+            widen_row<uint16_t>(source, first, frame->w, factor);
+        }
+        for (int32_t k = 1; k < factor; ++k) std::memcpy(first + static_cast<size_t>(k) * screen->pitch, first, row_bytes);
+    }
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+    SDL_UpdateRect(screen, scaled.left, scaled.top, static_cast<Uint32>(frame->w * factor),
+                   static_cast<Uint32>(frame->h * factor));
+}
+
+// The whole-number scale for a width x height frame on the desktop, or 0 when the SDL layer
+// should scale (the user chose its filter, the desktop is not bigger than the frame or its
+// size is unknown, or its pixels are neither 16 nor 32 bits).
+int32_t full_screen_factor(int32_t width, int32_t height, const SDL_VideoInfo* desktop) {
+    if (user_scale_method != 0 || desktop == nullptr || desktop->vfmt == nullptr) return 0;
+    const int bytes = desktop->vfmt->BytesPerPixel;
+    if ((bytes != 2 && bytes != 4) || width <= 0 || height <= 0) return 0;
+    const int32_t across = desktop->current_w / width;
+    const int32_t down = desktop->current_h / height;
+    int32_t fit = across < down ? across : down;
+    if (fit > BACKEND_SCALE_MAX) fit = BACKEND_SCALE_MAX;
+    if (fit < 1 || (fit == 1 && desktop->current_w == width && desktop->current_h == height)) return 0;
+    return wanted_scale >= 1 && wanted_scale <= fit ? wanted_scale : fit;
+}
+
+// The desktop-sized screen and the frame surface in front of it; null when either fails.
+SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, uint32_t flags) {
+    const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+    SDL_Surface* screen = SDL_SetVideoMode(desktop->current_w, desktop->current_h, 0, flags);
+    if (screen == nullptr) return nullptr;
+    if (screen->w < width * factor || screen->h < height * factor ||
+        screen->format->BytesPerPixel != desktop->vfmt->BytesPerPixel) {
+        SDL_SetError("the full screen came back %dx%d, too small for %d x %dx%d", screen->w, screen->h, factor,
+                     width, height);
+        return nullptr;
+    }
+    const SDL_PixelFormat* format = screen->format;
+    SDL_Surface* frame = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, format->BitsPerPixel, format->Rmask,
+                                              format->Gmask, format->Bmask, format->Amask);
+    if (frame == nullptr) return nullptr;
+    scaled = {screen, frame, factor, (screen->w - width * factor) / 2, (screen->h - height * factor) / 2};
+    SDL_FillRect(screen, nullptr, 0);
+    SDL_UpdateRect(screen, 0, 0, 0, 0);
+    return frame;
+}
+
+// Crisp pixels by default; the user's own SDL12COMPAT_* settings stay. An asked-for window
+// scale is the command line's and wins over the environment.
+void set_scaling_defaults(uint32_t flags) {
+    if (user_scale_method < 0) user_scale_method = std::getenv("SDL12COMPAT_SCALE_METHOD") != nullptr ? 1 : 0;
+    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+    if ((flags & SDL_FULLSCREEN) == 0 && wanted_scale >= 1) {
+        char factor[16];
+        std::snprintf(factor, sizeof factor, "%d", wanted_scale);
+        setenv("SDL12COMPAT_WINDOW_SCALING", factor, 1);
+    }
+}
+
 }  // namespace
+
+void backend_set_scale(int32_t factor) {
+    wanted_scale = factor >= 1 && factor <= BACKEND_SCALE_MAX ? factor : 0;
+}
 
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     // Before SDL brings up its event subsystem, which would take the signals for itself.
     backend_catch_interrupts();
     QuietStderr quiet;
-    SDL_Surface* screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    set_scaling_defaults(flags);
+    SDL_Surface* screen = nullptr;
+    int32_t factor = 0;
+    if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0 &&
+        (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0))
+        factor = full_screen_factor(width, height, SDL_GetVideoInfo());
+    if (factor > 0) screen = open_scaled(width, height, factor, flags);
+    if (screen == nullptr) screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
     // With no X server or other screen, SDL settles for its offscreen driver: a window
     // nobody can see. Unless that driver was asked for by name, it is no display at all.
     char driver[32] = {};
     const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (screen != nullptr && SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
         std::strcmp(driver, "offscreen") == 0 && (asked == nullptr || asked[0] == '\0')) {
+        if (is_scaled_frame(screen)) {
+            SDL_FreeSurface(screen);
+            scaled = ScaledScreen{};
+        }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_SetError("no screen to open a window on (no X server?)");
         return nullptr;
@@ -56,7 +173,9 @@ int backend_blit(BackendSurface* source, BackendSurface* destination) {
 }
 
 void backend_free_surface(BackendSurface* surface) {
-    if (surface != nullptr) SDL_FreeSurface(as_sdl(surface));
+    if (surface == nullptr) return;
+    if (is_scaled_frame(as_sdl(surface))) scaled = ScaledScreen{};
+    SDL_FreeSurface(as_sdl(surface));
 }
 
 BackendSurfaceInfo backend_surface_info(const BackendSurface* surface) {
@@ -90,11 +209,19 @@ void backend_unlock_surface(BackendSurface* surface) {
 
 int backend_flip(BackendSurface* surface) {
     if (surface == nullptr) return -1;
+    if (is_scaled_frame(as_sdl(surface))) {
+        show_scaled();
+        return 0;
+    }
     return SDL_Flip(as_sdl(surface));
 }
 
 void backend_update_rect(BackendSurface* surface, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (surface == nullptr || width < 0 || height < 0) return;
+    if (is_scaled_frame(as_sdl(surface))) {
+        show_scaled();  // the whole frame: the display module only ever updates all of it
+        return;
+    }
     SDL_UpdateRect(as_sdl(surface), x, y, static_cast<Uint32>(width), static_cast<Uint32>(height));
 }
 

@@ -7,7 +7,10 @@
 #include "common/limits.h"
 #include "platform/backend.h"
 
+static_assert(DISPLAY_SCALE_MAX == BACKEND_SCALE_MAX, "the display offers what the backend can fit");
+
 uint32_t display_video_flags = DISPLAY_WINDOWED;
+int32_t display_scale = 0;
 BackendSurface* display_screen;
 Display* display_the_display;
 uint32_t display_flags;
@@ -90,6 +93,7 @@ Display* display_create() {
         return display_the_display;
     }
     display_flags = display_video_flags;
+    backend_set_scale(display_scale);
     display_the_display = static_cast<Display*>(std::calloc(1, sizeof(Display)));
     if (display_the_display == nullptr) {
         display_report();

@@ -20,9 +20,11 @@ static_assert(sizeof(Display) == 12, "width, height, bits per pixel");
 // screen adds SDL's full-screen bit. Nothing else differs between demo and demo_fs.
 constexpr uint32_t DISPLAY_WINDOWED = 0x10000005u;
 constexpr uint32_t DISPLAY_FULLSCREEN = 0x90000005u;
+constexpr int32_t DISPLAY_SCALE_MAX = 16;  // the largest display_scale: 16 x 256 = 4096 pixels
 
 // Module state (zero at start, but for the requested flags).
 extern uint32_t display_video_flags;    // what display_create asks for; DISPLAY_WINDOWED unless set before
+extern int32_t display_scale;           // pixels per frame pixel on the screen, set before display_create; 0: default
 extern BackendSurface* display_screen;  // the screen surface, owned; null before a mode is set
 extern Display* display_the_display;    // the one display, owned; null when none exists
 extern uint32_t display_flags;          // video flags in use, copied by display_create
