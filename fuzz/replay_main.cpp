@@ -1,10 +1,11 @@
 // Replays saved inputs through one fuzz target's entry point, for the ordinary test build:
-// every file of every folder named on the command line (a folder that does not exist is
-// skipped, so a target without saved crashes needs no empty folder), in name order. A
-// target's own checks abort on a broken promise and the sanitizers stop on a bad access,
-// so reaching the end means every input passed. No input at all is a failure too: a
-// missing corpus must not pass silently.
+// every file of every folder named on the command line, in name order (a folder that does
+// not exist is skipped, so a target without saved crashes needs no empty folder), or a
+// single file named to reproduce one finding. A target's own checks abort on a broken
+// promise and the sanitizers stop on a bad access, so reaching the end means every input
+// passed. No input at all is a failure too: a missing corpus must not pass silently.
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -19,13 +20,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-std::vector<std::string> files_in(const std::string& folder) {
+// The files of a folder in name order; a path that is a file stands for itself.
+std::vector<std::string> files_in(const std::string& path) {
     std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return names;
+    if (S_ISREG(info.st_mode)) {
+        names.push_back(path);
+        return names;
+    }
+    DIR* dir = opendir(path.c_str());
     if (dir == nullptr) return names;
     while (const dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;  // ".", ".." and hidden files
-        names.push_back(folder + "/" + entry->d_name);
+        names.push_back(path + "/" + entry->d_name);
     }
     closedir(dir);
     std::sort(names.begin(), names.end());
