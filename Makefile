@@ -42,10 +42,28 @@ bench: deps-bench
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/bench_demo
 
+# make fuzz runs every fuzz target in turn for FUZZ_SECONDS each, from its seed corpus and
+# with its dictionary (fuzz/corpus/<target>, fuzz/<target>.dict). New inputs go to a scratch
+# corpus under build/fuzz/corpus, crash inputs to build/fuzz/crashes/<target>; once a crash
+# is fixed its input belongs in fuzz/crashes/<target>, which make test replays.
+# FUZZ_TARGETS=name picks targets; FUZZ_SAVE=1 merges the inputs that reach new code into
+# the repository's seed corpus afterwards.
+FUZZ_SECONDS ?= 300
+FUZZ_TARGETS ?= $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
+FUZZ_SAVE    ?= 0
+
 fuzz: deps-fuzz
 	CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DDEMO_TESTS=OFF -DDEMO_FUZZ=ON
-	cmake --build build/fuzz -j $(JOBS)
-	@for f in build/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=60 || exit 1; done
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
+	@for t in $(FUZZ_TARGETS); do \
+	  echo "== $$t: $(FUZZ_SECONDS) s"; \
+	  mkdir -p build/fuzz/corpus/$$t build/fuzz/crashes/$$t; \
+	  ./build/fuzz/$$t build/fuzz/corpus/$$t fuzz/corpus/$$t -dict=fuzz/$$t.dict \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=30 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/crashes/$$t/ || exit 1; \
+	  if [ "$(FUZZ_SAVE)" = 1 ]; then \
+	    ./build/fuzz/$$t -merge=1 fuzz/corpus/$$t build/fuzz/corpus/$$t || exit 1; fi; \
+	done
 
 deps-run:
 	@./tools/need-packages $(RUN_PKGS)

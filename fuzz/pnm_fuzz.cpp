@@ -15,11 +15,10 @@ volatile uint32_t pixel_sum;  // where the touched pixels go, so the reads are k
 void check(Img* img) {
     if (img == nullptr) return;
     if (!size_ok(img->width, img->height) || img->pixels == nullptr) std::abort();
-    // Touch every pixel so a short buffer shows up under the address checker.
-    uint32_t sum = 0;
+    // Touch both ends so a short buffer shows up under the address checker (the text form
+    // makes pictures of millions of pixels from a few bytes: walking them all costs seconds).
     const size_t count = static_cast<size_t>(img->width) * static_cast<size_t>(img->height);
-    for (size_t i = 0; i < count; ++i) sum += img->pixels[i];
-    pixel_sum = sum;
+    if (count != 0) pixel_sum = img->pixels[0] + img->pixels[count - 1];
     img_destroy(&img);
 }
 

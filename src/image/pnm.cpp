@@ -243,6 +243,9 @@ bool pnm_decode_text(const char* text, const char* marker, const PnmSink& sink) 
     if (!sink.begin(sink.context, 3, w, h)) return false;
     const int64_t count = int64_t{w} * h;
     for (int64_t i = 0; i < count; ++i) {
+        // Past the text's end every sample is 0, as begin() made them: a few bytes that
+        // promise a huge picture must not cost a walk over all of it.
+        if (at[pos] == '\0') break;
         uint32_t rgb[3] = {0, 0, 0};
         for (uint32_t& sample : rgb) {
             while (at[pos] != '\0' && !is_digit(static_cast<unsigned char>(at[pos]))) ++pos;

@@ -14,10 +14,11 @@ enum class PnmRules {
 struct PnmSink {
     // Called once the header is known (type 1..6, width and height >= 1, size checked
     // against MAX_PIXELS; the text form may pass a width or height of 0, an empty image);
-    // returns false when the image cannot be made (the load fails).
+    // makes a zero-filled picture, or returns false when it cannot (the load fails).
     bool (*begin)(void* context, int type, int32_t width, int32_t height);
     // Called once per pixel in row-major order with the raw samples: r = g = b = the value
-    // for grey types; for 1-bit types 255 when set (non-zero), 0 when clear.
+    // for grey types; for 1-bit types 255 when set (non-zero), 0 when clear. The text form
+    // stops calling at the text's end: the pixels after it stay 0.
     void (*pixel)(void* context, int64_t index, int type, uint32_t r, uint32_t g, uint32_t b);
     void* context;
 };
@@ -30,5 +31,6 @@ bool pnm_decode(const unsigned char* data, size_t size, PnmRules rules, const Pn
 // The bracketed text form: finds marker ("IMG" or "BYTEMAP"), then "{", then "P3\n",
 // reads width, height and maxval as the text reader does and then width * height P3
 // triples, stopping at the terminating NUL. True when the markers were found and the
-// image could be made (missing samples read as 0; a sample beyond 32 bits fails).
+// image could be made (missing samples read as 0, pixels past the end are not passed;
+// a sample beyond 32 bits fails).
 bool pnm_decode_text(const char* text, const char* marker, const PnmSink& sink);
