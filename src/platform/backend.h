@@ -3,6 +3,7 @@
 // backend_sdl.cpp maps them onto SDL 1.2; backend_headless.cpp keeps the screen in memory,
 // takes its events from a queue and runs a virtual clock. Display, keyboard and pacing are
 // the same code over either. The audio device calls are in backend_audio.h.
+#include <cstddef>
 #include <cstdint>
 
 struct BackendSurface;  // opaque: owned by the backend, released with backend_free_surface
@@ -18,7 +19,8 @@ struct BackendSurfaceInfo {
     uint32_t flags;          // BACKEND_DOUBLEBUF among others
     void* pixels;            // borrowed
 };
-static_assert(sizeof(BackendSurfaceInfo) == 24 + sizeof(void*), "four sizes, the flags, then the pixels");
+static_assert(offsetof(BackendSurfaceInfo, flags) == 16 && offsetof(BackendSurfaceInfo, pixels) >= 20,
+              "four sizes, the flags, then the pixels");
 
 // Video. Every call accepts a null surface and then does nothing (or returns null / -1).
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel,

@@ -4,6 +4,7 @@
 // capacity 2, which only ever doubles. Every failed check prints "ARRAY error" when
 // array_debug is set. A growth that cannot be allocated, or whose capacity would pass
 // int32, leaves the list valid and unchanged.
+#include <cstddef>
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -13,7 +14,7 @@ struct Array {
     int32_t count;     // items in use, 0 <= count <= capacity
     void** items;      // owned slot buffer of capacity pointers, zero-filled when allocated
 };
-static_assert(sizeof(Array) == 16, "capacity, count, then the slot pointer");
+static_assert(offsetof(Array, count) == 4 && offsetof(Array, items) == 8, "capacity, count, then the slot pointer");
 
 constexpr int32_t ARRAY_FIRST_CAPACITY = 2;  // slots of a new list
 

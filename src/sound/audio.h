@@ -4,6 +4,7 @@
 // samples to the queue under the device lock, and the callback plays them head first,
 // one after another with no gap. All device calls go through platform/backend_audio.h.
 // No error line: a device that cannot be opened leaves the program silent.
+#include <cstddef>
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -19,7 +20,12 @@ struct AudioOut {
     char byte_order;        // 'l' (descriptive)
     uint8_t mute;           // 1: the callback writes silence
 };
-static_assert(sizeof(AudioOut) == 32, "rate, bits, play position, queue, then the three one-byte fields");
+static_assert(offsetof(AudioOut, bits) == 4 && offsetof(AudioOut, play_position) == 8 &&
+                  offsetof(AudioOut, queue) >= 12 &&
+                  offsetof(AudioOut, sign) == offsetof(AudioOut, queue) + sizeof(Array*) &&
+                  offsetof(AudioOut, byte_order) == offsetof(AudioOut, sign) + 1 &&
+                  offsetof(AudioOut, mute) == offsetof(AudioOut, sign) + 2,
+              "rate, bits, play position, queue, then the three one-byte fields");
 
 constexpr int32_t AUDIO_RATE = 44100;           // values per second
 constexpr uint16_t AUDIO_FORMAT_S16LSB = 0x8010;  // signed 16-bit little-endian

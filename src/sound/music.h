@@ -4,6 +4,7 @@
 // the older content drops to three quarters: new[p] = floor((3 old[p] + block[p - offset]) / 4).
 // The in-place rewrite of the loop is done under the audio device lock, so the device never
 // plays a half-finished mix. "MUSIC ERROR" when music_debug is set and destroy gets no music.
+#include <cstddef>
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -16,7 +17,9 @@ struct Music {
     Sample* loop;       // owned: 40000 values, the sound the audio output plays
     Array* blocks;      // owned list of borrowed, read-only Sample* song blocks, in order added
 };
-static_assert(sizeof(Music) == 24, "countdown, period, loop, blocks");
+static_assert(offsetof(Music, period) == 4 && offsetof(Music, loop) == 8 &&
+                  offsetof(Music, blocks) == 8 + sizeof(Sample*),
+              "countdown, period, loop, blocks");
 
 constexpr int32_t MUSIC_LOOP_LENGTH = 40000;  // values in the loop (~0.907 s at 44100 Hz)
 constexpr int32_t MUSIC_PERIOD = 300;         // ticks (drawn frames) between mixes

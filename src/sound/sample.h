@@ -4,6 +4,7 @@
 // ever printed. Arithmetic wraps modulo 2^32 and never clips. A replacement buffer is a
 // fresh zero-filled allocation filled from the highest position down; the old one is
 // freed afterwards. Sizes whose byte count does not fit in int32 are refused.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -14,7 +15,7 @@ struct Sample {
     int32_t capacity;  // values the buffer holds
     int32_t* buffer;   // owned, zero-filled when allocated; may be null
 };
-static_assert(sizeof(Sample) == 16, "count, capacity, then the buffer pointer");
+static_assert(offsetof(Sample, capacity) == 4 && offsetof(Sample, buffer) == 8, "count, capacity, then the buffer pointer");
 
 constexpr int32_t SAMPLE_FIRST_CAPACITY = 32;             // values of a new sample
 constexpr int32_t SAMPLE_MAX_VALUES = INT32_MAX / 4;      // largest capacity accepted (bytes fit int32)
