@@ -2,15 +2,22 @@
 #   make run    set up what is missing, build the release programs, run the demo
 #   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
 #               thread), run every test through CTest
-# Further targets: make bench, make fuzz, make capture, make contact-sheet, make clean.
+# Further targets: make web, make bench, make fuzz, make capture,
+# make contact-sheet, make clean.
 
 JOBS        ?= $(shell nproc)
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
+WEB_PKGS    := $(RUN_PKGS) emscripten
+# The native build whose embed the page's build uses.
+HOST        ?= build/release
+# emcc runs its JavaScript steps with the machine's node, which finds Debian's acorn only here.
+WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test deps-run deps-test deps-bench deps-fuzz release bench fuzz capture contact-sheet clean
+.PHONY: run test deps-run deps-test deps-bench deps-fuzz deps-web release bench fuzz \
+        capture contact-sheet clean web host-tools
 
 run: deps-run release
 	@if [ -x build/release/demo ]; then ./build/release/demo; \
@@ -46,6 +53,20 @@ deps-bench:
 	@./tools/need-packages $(BENCH_PKGS)
 deps-fuzz:
 	@./tools/need-packages $(FUZZ_PKGS)
+deps-web:
+	@./tools/need-packages $(WEB_PKGS)
+
+# The show as a web page in build/web: index.html, vort7131.js and vort7131.wasm.
+web: deps-web
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS=embed
+	$(WEB_ENV) emcmake cmake -S . -B build/web-obj -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed
+	$(WEB_ENV) cmake --build build/web-obj -j $(JOBS) --target web
+
+# Native helpers for the page's build and tests, in the HOST build (configured if missing).
+host-tools: deps-run
+	@[ -f $(HOST)/CMakeCache.txt ] || cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF
+	cmake --build $(HOST) -j $(JOBS) --target $(HOST_TARGETS)
 
 # A contact sheet of every built-in picture at 2x, decoded by the project's own decoder.
 contact-sheet: deps-run release
