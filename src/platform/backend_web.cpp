@@ -7,13 +7,12 @@
 // The page half of every call is in backend_web.js.
 #include <emscripten.h>
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 
-#include "common/limits.h"
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
+#include "platform/backend_memory_surface.h"
 
 // backend_web.js
 extern "C" {
@@ -29,22 +28,7 @@ void web_audio_play(const uint8_t* bytes, int32_t len);  // queues one rendered 
 void web_audio_stop();     // silences what is queued
 }
 
-struct BackendSurface {
-    int32_t width;
-    int32_t height;
-    int32_t pitch;  // always width x 4
-    uint32_t red_mask;
-    uint32_t green_mask;
-    uint32_t blue_mask;
-    void* pixels;  // what the surface shows: its own buffer, or lent / borrowed memory
-    void* own;     // owned buffer, freed with the surface; null for a borrowing surface
-};
-
 namespace {
-
-constexpr uint32_t SCREEN_RED = 0x00FF0000u;
-constexpr uint32_t SCREEN_GREEN = 0x0000FF00u;
-constexpr uint32_t SCREEN_BLUE = 0x000000FFu;
 
 // A program that never sleeps (a machine too slow for the frame rate) would never let the
 // page show a frame or take a key; after this long without a sleep a present sleeps 0 ms.
@@ -52,7 +36,6 @@ constexpr uint32_t LONGEST_BUSY_MS = 100;
 
 BackendSurface web_screen;  // the one screen, as the machine's video surface is
 uint32_t* web_rgba;         // owned: the screen in the canvas's byte order (R, G, B, A in memory)
-const char* web_error = "";
 uint32_t web_last_sleep_ms;
 
 struct WebAudio {
@@ -84,25 +67,6 @@ void sleep_ms(uint32_t ms) {
     web_last_sleep_ms = web_ticks_ms();
 }
 
-// Channel value of a pixel under an eight-bit mask.
-uint32_t channel(uint32_t pixel, uint32_t mask) {
-    if (mask == 0) return 0;
-    return ((pixel & mask) >> std::countr_zero(mask)) & 0xFFu;
-}
-
-void present(BackendSurface* surface) {
-    if (surface != &web_screen || surface->pixels == nullptr || web_rgba == nullptr) return;
-    // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque (wasm is little-endian).
-    const auto* from = static_cast<const uint32_t*>(surface->pixels);
-    const size_t count = static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height);
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t p = from[i];
-        web_rgba[i] = ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16) | 0xFF000000u;
-    }
-    web_present(reinterpret_cast<const uint8_t*>(web_rgba), surface->width, surface->height);
-    if (web_ticks_ms() - web_last_sleep_ms > LONGEST_BUSY_MS) sleep_ms(0);
-}
-
 void free_screen() {
     std::free(web_screen.own);
     std::free(web_rgba);
@@ -116,86 +80,25 @@ void free_screen() {
 
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     (void)bits_per_pixel;  // the screen is 32-bit whatever is asked
-    (void)flags;           // never double-buffered; full screen is the page's to ask for
     free_screen();
-    if (width <= 0 || height <= 0 || !size_ok(width, height)) {
-        web_error = "Invalid video mode size";
-        return nullptr;
-    }
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    web_screen.own = std::calloc(count, 4);
-    web_rgba = static_cast<uint32_t*>(std::calloc(count, 4));
-    if (web_screen.own == nullptr || web_rgba == nullptr) {
+    if (!memory_screen_open(&web_screen, width, height, flags)) return nullptr;
+    web_rgba = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4));
+    if (web_rgba == nullptr) {
         free_screen();
-        web_error = "Out of memory";
+        memory_surface_error = "Out of memory";
         return nullptr;
     }
     if (web_open_screen(width, height) != 0) {
         free_screen();
-        web_error = "The page has no canvas";
+        memory_surface_error = "The page has no canvas";
         return nullptr;
     }
-    web_screen = BackendSurface{width, height, width * 4, SCREEN_RED, SCREEN_GREEN, SCREEN_BLUE, web_screen.own,
-                                web_screen.own};
     return &web_screen;
 }
 
 void backend_set_caption(const char* title, const char* icon_title) {
     (void)icon_title;
     if (title != nullptr) web_set_title(title);
-}
-
-BackendSurface* backend_create_rgb_surface_from(void* pixels, int32_t width, int32_t height, int32_t bits_per_pixel,
-                                                int32_t pitch, uint32_t red_mask, uint32_t green_mask,
-                                                uint32_t blue_mask, uint32_t alpha_mask) {
-    (void)alpha_mask;  // the screen has no alpha: conversion drops it
-    if (pixels == nullptr || width <= 0 || height <= 0 || bits_per_pixel != 32 || !size_ok(width, height) ||
-        pitch != width * 4) {
-        web_error = "Unsupported surface";
-        return nullptr;
-    }
-    auto* surface = static_cast<BackendSurface*>(std::calloc(1, sizeof(BackendSurface)));
-    if (surface == nullptr) {
-        web_error = "Out of memory";
-        return nullptr;
-    }
-    *surface = BackendSurface{width, height, pitch, red_mask, green_mask, blue_mask, pixels, nullptr};
-    return surface;
-}
-
-BackendSurface* backend_display_format(BackendSurface* surface) {
-    if (surface == nullptr || surface->pixels == nullptr) return nullptr;
-    const size_t count = static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height);
-    auto* converted = static_cast<BackendSurface*>(std::calloc(1, sizeof(BackendSurface)));
-    auto* to = static_cast<uint32_t*>(std::calloc(count, 4));
-    if (converted == nullptr || to == nullptr) {
-        std::free(converted);
-        std::free(to);
-        web_error = "Out of memory";
-        return nullptr;
-    }
-    const auto* from = static_cast<const uint32_t*>(surface->pixels);
-    for (size_t i = 0; i < count; ++i) {
-        to[i] = channel(from[i], surface->red_mask) << 16 | channel(from[i], surface->green_mask) << 8 |
-                channel(from[i], surface->blue_mask);
-    }
-    *converted = BackendSurface{surface->width, surface->height, surface->width * 4, SCREEN_RED, SCREEN_GREEN,
-                                SCREEN_BLUE, to, to};
-    return converted;
-}
-
-int backend_blit(BackendSurface* source, BackendSurface* destination) {
-    if (source == nullptr || destination == nullptr || source->pixels == nullptr || destination->pixels == nullptr) {
-        return -1;
-    }
-    const int32_t rows = source->height < destination->height ? source->height : destination->height;
-    const int32_t row_bytes = (source->width < destination->width ? source->width : destination->width) * 4;
-    auto* to = static_cast<uint8_t*>(destination->pixels);
-    const auto* from = static_cast<const uint8_t*>(source->pixels);
-    for (int32_t y = 0; y < rows; ++y, to += destination->pitch, from += source->pitch) {
-        std::memcpy(to, from, static_cast<size_t>(row_bytes));
-    }
-    return 0;
 }
 
 void backend_free_surface(BackendSurface* surface) {
@@ -206,46 +109,20 @@ void backend_free_surface(BackendSurface* surface) {
         free_screen();
         return;
     }
-    std::free(surface->own);
-    std::free(surface);
+    memory_surface_free(surface);
 }
 
-BackendSurfaceInfo backend_surface_info(const BackendSurface* surface) {
-    if (surface == nullptr) return BackendSurfaceInfo{};
-    return BackendSurfaceInfo{surface->width, surface->height, surface->pitch, 32, 0, surface->pixels};
-}
-
-void* backend_surface_swap_pixels(BackendSurface* surface, void* pixels) {
-    if (surface == nullptr) return nullptr;
-    void* previous = surface->pixels;
-    surface->pixels = pixels;
-    return previous;
-}
-
-int backend_lock_surface(BackendSurface* surface) {
-    return surface != nullptr ? 0 : -1;
-}
-
-void backend_unlock_surface(BackendSurface* surface) {
-    (void)surface;
-}
-
-int backend_flip(BackendSurface* surface) {
-    if (surface == nullptr) return -1;
-    present(surface);
-    return 0;
-}
-
-void backend_update_rect(BackendSurface* surface, int32_t x, int32_t y, int32_t width, int32_t height) {
-    (void)x;
-    (void)y;
-    (void)width;
-    (void)height;
-    present(surface);
-}
-
-const char* backend_error() {
-    return web_error;
+void memory_surface_present(BackendSurface* surface) {
+    if (surface != &web_screen || surface->pixels == nullptr || web_rgba == nullptr) return;
+    // 0x00RRGGBB words to the canvas's R, G, B, A bytes, opaque (wasm is little-endian).
+    const auto* from = static_cast<const uint32_t*>(surface->pixels);
+    const size_t count = static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t p = from[i];
+        web_rgba[i] = ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16) | 0xFF000000u;
+    }
+    web_present(reinterpret_cast<const uint8_t*>(web_rgba), surface->width, surface->height);
+    if (web_ticks_ms() - web_last_sleep_ms > LONGEST_BUSY_MS) sleep_ms(0);
 }
 
 // Events
