@@ -2,7 +2,7 @@
 #   make run    set up what is missing, build the release programs, run the demo
 #   make test   set up what is missing, build with ASan + UBSan (and TSan for the audio
 #               thread), run every test through CTest
-# Further targets: make web, make bench, make fuzz, make capture,
+# Further targets: make web, make test-web, make bench, make fuzz, make capture,
 # make contact-sheet, make clean.
 
 JOBS        ?= $(shell nproc)
@@ -11,13 +11,14 @@ TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 WEB_PKGS    := $(RUN_PKGS) emscripten
-# The native build whose embed the page's build uses.
+WEB_TEST_PKGS := $(WEB_PKGS) chromium
+# The native build whose embed (and, for the browser tests, demo_capture) the page's build uses.
 HOST        ?= build/release
 # emcc runs its JavaScript steps with the machine's node, which finds Debian's acorn only here.
 WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test deps-run deps-test deps-bench deps-fuzz deps-web release bench fuzz \
-        capture contact-sheet clean web host-tools
+.PHONY: run test deps-run deps-test deps-bench deps-fuzz deps-web deps-web-test release bench fuzz \
+        capture contact-sheet clean web test-web host-tools
 
 run: deps-run release
 	@if [ -x build/release/demo ]; then ./build/release/demo; \
@@ -34,6 +35,7 @@ test: deps-test
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
 	cmake --build build/tsan -j $(JOBS)
 	cd build/tsan && ctest --output-on-failure -L threads
+	$(MAKE) --no-print-directory test-web HOST=build/test
 
 bench: deps-bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF -DDEMO_BENCH=ON
@@ -55,6 +57,10 @@ deps-fuzz:
 	@./tools/need-packages $(FUZZ_PKGS)
 deps-web:
 	@./tools/need-packages $(WEB_PKGS)
+# node and npm: any install that has both will do (the machine's own node may not be Debian's).
+deps-web-test: deps-web
+	@./tools/need-packages $(WEB_TEST_PKGS)
+	@command -v npm >/dev/null || ./tools/need-packages nodejs npm
 
 # The show as a web page in build/web: index.html, vort7131.js and vort7131.wasm.
 web: deps-web
@@ -62,6 +68,13 @@ web: deps-web
 	$(WEB_ENV) emcmake cmake -S . -B build/web-obj -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed
 	$(WEB_ENV) cmake --build build/web-obj -j $(JOBS) --target web
+
+# The page in headless Chromium (tests/web), against demo_capture's pictures of the same scenes.
+test-web: deps-web-test web
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS=demo_capture
+	cd tests/web && npm ci --no-audit --no-fund
+	cd tests/web && DEMO_CAPTURE=$(CURDIR)/$(HOST)/demo_capture DEMO_WEB_DIR=$(CURDIR)/build/web \
+	    node --test --test-reporter=spec page_test.mjs
 
 # Native helpers for the page's build and tests, in the HOST build (configured if missing).
 host-tools: deps-run
