@@ -4,8 +4,8 @@
 #               thread), run every test through CTest
 #   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
 #               manual pages under PREFIX (DESTDIR=... stages them for packaging)
-# Further targets: make bench, make fuzz, make capture, make contact-sheet, make pictures,
-# make clean.
+# Further targets: make web, make test-web, make bench, make fuzz, make capture,
+# make contact-sheet, make pictures, make clean.
 
 JOBS        ?= $(shell nproc)
 PREFIX      ?= /usr/local
@@ -15,9 +15,15 @@ TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 PICTURE_PKGS := $(RUN_PKGS) ffmpeg
+WEB_PKGS    := $(RUN_PKGS) emscripten
+WEB_TEST_PKGS := $(WEB_PKGS) chromium
+# The native build whose embed (and, for the browser tests, demo_capture) the page's build uses.
+HOST        ?= build/release
+# emcc runs its JavaScript steps with the machine's node, which finds Debian's acorn only here.
+WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test install deps-run deps-test deps-bench deps-fuzz deps-pictures release bench fuzz capture \
-        contact-sheet pictures clean
+.PHONY: run test install deps-run deps-test deps-bench deps-fuzz deps-pictures deps-web deps-web-test release \
+        bench fuzz capture contact-sheet pictures clean web test-web host-tools
 
 run: deps-run release
 	./build/release/demo
@@ -33,6 +39,7 @@ test: deps-test
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
 	cmake --build build/tsan -j $(JOBS)
 	cd build/tsan && ctest --output-on-failure -L threads
+	$(MAKE) --no-print-directory test-web HOST=build/test
 
 install: deps-run release
 	cmake --install build/release --prefix "$(PREFIX)"
@@ -75,6 +82,31 @@ deps-fuzz:
 	@./tools/need-packages $(FUZZ_PKGS)
 deps-pictures:
 	@./tools/need-packages $(PICTURE_PKGS)
+deps-web:
+	@./tools/need-packages $(WEB_PKGS)
+# node and npm: any install that has both will do (the machine's own node may not be Debian's).
+deps-web-test: deps-web
+	@./tools/need-packages $(WEB_TEST_PKGS)
+	@command -v npm >/dev/null || ./tools/need-packages nodejs npm
+
+# The show as a web page in build/web: index.html, vort7131.js and vort7131.wasm.
+web: deps-web
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS=embed
+	$(WEB_ENV) emcmake cmake -S . -B build/web-obj -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed
+	$(WEB_ENV) cmake --build build/web-obj -j $(JOBS) --target web
+
+# The page in headless Chromium (tests/web), against demo_capture's pictures of the same scenes.
+test-web: deps-web-test web
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS=demo_capture
+	cd tests/web && npm ci --no-audit --no-fund
+	cd tests/web && DEMO_CAPTURE=$(CURDIR)/$(HOST)/demo_capture DEMO_WEB_DIR=$(CURDIR)/build/web \
+	    node --test --test-reporter=spec page_test.mjs
+
+# Native helpers for the page's build and tests, in the HOST build (configured if missing).
+host-tools: deps-run
+	@[ -f $(HOST)/CMakeCache.txt ] || cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF
+	cmake --build $(HOST) -j $(JOBS) --target $(HOST_TARGETS)
 
 # A contact sheet of every built-in picture at 2x, decoded by the project's own decoder.
 contact-sheet: deps-run release

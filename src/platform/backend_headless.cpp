@@ -2,37 +2,18 @@
 // audio device pumped by that clock.
 #include "platform/backend_headless.h"
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 
-#include "common/limits.h"
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
-
-struct BackendSurface {
-    int32_t width;
-    int32_t height;
-    int32_t pitch;           // always width x 4
-    int32_t bits_per_pixel;  // always 32
-    uint32_t red_mask;
-    uint32_t green_mask;
-    uint32_t blue_mask;
-    uint32_t flags;
-    void* pixels;     // what the surface shows: its own buffer, or lent / borrowed memory
-    void* own;        // owned buffer, freed with the surface; null for a borrowing surface
-};
+#include "platform/backend_memory_surface.h"
 
 namespace {
-
-constexpr uint32_t SCREEN_RED = 0x00FF0000u;
-constexpr uint32_t SCREEN_GREEN = 0x0000FF00u;
-constexpr uint32_t SCREEN_BLUE = 0x000000FFu;
 
 // The screen: one record for the whole run, as the machine's video surface is; freeing it
 // does nothing, a new mode replaces its buffer.
 BackendSurface headless_screen;
-const char* headless_error = "";
 
 HeadlessHooks headless_hooks;
 
@@ -80,20 +61,6 @@ void pump_audio() {
     }
 }
 
-void present(BackendSurface* surface) {
-    if (surface != &headless_screen || surface->pixels == nullptr) return;
-    if (headless_hooks.on_present != nullptr) {
-        headless_hooks.on_present(headless_hooks.ctx, static_cast<const uint32_t*>(surface->pixels), surface->width,
-                                  surface->height);
-    }
-}
-
-// Channel value of a pixel under an eight-bit mask.
-uint32_t channel(uint32_t pixel, uint32_t mask) {
-    if (mask == 0) return 0;
-    return ((pixel & mask) >> std::countr_zero(mask)) & 0xFFu;
-}
-
 }  // namespace
 
 // Video
@@ -105,28 +72,9 @@ void backend_set_scale(int32_t factor) {
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     (void)bits_per_pixel;  // the screen is 32-bit whatever is asked
     backend_catch_interrupts();
-    BackendSurface& screen = headless_screen;
-    std::free(screen.own);
-    screen = BackendSurface{};
-    if (width <= 0 || height <= 0 || !size_ok(width, height)) {
-        headless_error = "Invalid video mode size";
-        return nullptr;
-    }
-    screen.own = std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4);
-    if (screen.own == nullptr) {
-        headless_error = "Out of memory";
-        return nullptr;
-    }
-    screen.width = width;
-    screen.height = height;
-    screen.pitch = width * 4;
-    screen.bits_per_pixel = 32;
-    screen.red_mask = SCREEN_RED;
-    screen.green_mask = SCREEN_GREEN;
-    screen.blue_mask = SCREEN_BLUE;
-    screen.flags = flags & ~BACKEND_DOUBLEBUF;
-    screen.pixels = screen.own;
-    return &screen;
+    std::free(headless_screen.own);
+    if (!memory_screen_open(&headless_screen, width, height, flags)) return nullptr;
+    return &headless_screen;
 }
 
 void backend_set_caption(const char* title, const char* icon_title) {
@@ -134,105 +82,18 @@ void backend_set_caption(const char* title, const char* icon_title) {
     (void)icon_title;
 }
 
-BackendSurface* backend_create_rgb_surface_from(void* pixels, int32_t width, int32_t height, int32_t bits_per_pixel,
-                                                int32_t pitch, uint32_t red_mask, uint32_t green_mask,
-                                                uint32_t blue_mask, uint32_t alpha_mask) {
-    (void)alpha_mask;  // the screen has no alpha: conversion drops it
-    if (pixels == nullptr || width <= 0 || height <= 0 || bits_per_pixel != 32 || !size_ok(width, height) ||
-        pitch != width * 4) {
-        headless_error = "Unsupported surface";
-        return nullptr;
-    }
-    auto* surface = static_cast<BackendSurface*>(std::calloc(1, sizeof(BackendSurface)));
-    if (surface == nullptr) {
-        headless_error = "Out of memory";
-        return nullptr;
-    }
-    *surface = BackendSurface{width, height, pitch, 32, red_mask, green_mask, blue_mask, 0, pixels, nullptr};
-    return surface;
-}
-
-BackendSurface* backend_display_format(BackendSurface* surface) {
-    if (surface == nullptr || surface->pixels == nullptr) return nullptr;
-    auto* converted = static_cast<BackendSurface*>(std::calloc(1, sizeof(BackendSurface)));
-    const size_t count = static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height);
-    void* buffer = std::calloc(count, 4);
-    if (converted == nullptr || buffer == nullptr) {
-        std::free(converted);
-        std::free(buffer);
-        headless_error = "Out of memory";
-        return nullptr;
-    }
-    const auto* from = static_cast<const uint32_t*>(surface->pixels);
-    auto* to = static_cast<uint32_t*>(buffer);
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t p = from[i];
-        to[i] = (channel(p, surface->red_mask) << 16) | (channel(p, surface->green_mask) << 8) |
-                channel(p, surface->blue_mask);
-    }
-    *converted = BackendSurface{surface->width, surface->height, surface->width * 4, 32, SCREEN_RED, SCREEN_GREEN,
-                                SCREEN_BLUE, 0, buffer, buffer};
-    return converted;
-}
-
-int backend_blit(BackendSurface* source, BackendSurface* destination) {
-    if (source == nullptr || destination == nullptr || source->pixels == nullptr || destination->pixels == nullptr) {
-        return -1;
-    }
-    const int32_t width = source->width < destination->width ? source->width : destination->width;
-    const int32_t height = source->height < destination->height ? source->height : destination->height;
-    for (int32_t y = 0; y < height; ++y) {
-        std::memcpy(static_cast<uint8_t*>(destination->pixels) + static_cast<size_t>(y) * destination->pitch,
-                    static_cast<const uint8_t*>(source->pixels) + static_cast<size_t>(y) * source->pitch,
-                    static_cast<size_t>(width) * 4);
-    }
-    return 0;
-}
-
 void backend_free_surface(BackendSurface* surface) {
     // The screen belongs to the backend, as the machine's video surface does.
     if (surface == nullptr || surface == &headless_screen) return;
-    std::free(surface->own);
-    std::free(surface);
+    memory_surface_free(surface);
 }
 
-BackendSurfaceInfo backend_surface_info(const BackendSurface* surface) {
-    if (surface == nullptr) return BackendSurfaceInfo{};
-    return BackendSurfaceInfo{surface->width, surface->height, surface->pitch, surface->bits_per_pixel, surface->flags,
-                              surface->pixels};
-}
-
-void* backend_surface_swap_pixels(BackendSurface* surface, void* pixels) {
-    if (surface == nullptr) return nullptr;
-    void* previous = surface->pixels;
-    surface->pixels = pixels;
-    return previous;
-}
-
-int backend_lock_surface(BackendSurface* surface) {
-    return surface != nullptr ? 0 : -1;
-}
-
-void backend_unlock_surface(BackendSurface* surface) {
-    (void)surface;
-}
-
-int backend_flip(BackendSurface* surface) {
-    if (surface == nullptr) return -1;
-    present(surface);
-    return 0;
-}
-
-void backend_update_rect(BackendSurface* surface, int32_t x, int32_t y, int32_t width, int32_t height) {
-    (void)x;
-    (void)y;
-    (void)width;
-    (void)height;
-    present(surface);
-}
-
-const char* backend_error() {
-    return headless_error;
+void memory_surface_present(BackendSurface* surface) {
+    if (surface != &headless_screen || surface->pixels == nullptr) return;
+    if (headless_hooks.on_present != nullptr) {
+        headless_hooks.on_present(headless_hooks.ctx, static_cast<const uint32_t*>(surface->pixels), surface->width,
+                                  surface->height);
+    }
 }
 
 // Events

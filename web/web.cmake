@@ -1,0 +1,23 @@
+# The show as a web page, built with Emscripten (emcmake cmake ... -DDEMO_EMBED=native embed):
+# the same demo over the browser backend, into DEMO_WEB_DIR as index.html, vort7131.js and
+# vort7131.wasm, everything built in. `make web` drives it.
+set(DEMO_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web CACHE PATH "Where the page is written")
+
+add_executable(vort7131 src/demo/main_demo.cpp)
+target_link_libraries(vort7131 PRIVATE demo_core backend_web)
+set(web_library ${CMAKE_SOURCE_DIR}/src/platform/backend_web.js)
+target_link_options(vort7131 PRIVATE -O2
+  # The blocking frame loop as it is: a sleep gives the page its event loop back.
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sALLOW_MEMORY_GROWTH
+  # One factory, called once per run of the show; exit() ends the run and tells the page.
+  -sMODULARIZE -sEXPORT_NAME=createVort7131 -sEXIT_RUNTIME
+  -sENVIRONMENT=web -sFILESYSTEM=0
+  --js-library ${web_library})
+set_target_properties(vort7131 PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${DEMO_WEB_DIR}
+  LINK_DEPENDS ${web_library})
+add_custom_command(OUTPUT ${DEMO_WEB_DIR}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${DEMO_WEB_DIR}/index.html
+  DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html VERBATIM)
+add_custom_target(web ALL DEPENDS vort7131 ${DEMO_WEB_DIR}/index.html)
