@@ -8,7 +8,10 @@
 // unusable view, a rectangle fill that does not fit, a bad row or column); the caller then
 // prints its module's error line. Drawing that sticks out is clipped, which is not a failure.
 // Coordinates and sizes arrive as arbitrary int32: every bound is worked out once per call
-// in 64 bits, and the inner loops then run over the flat arrays with no further checks.
+// in 64 bits, and the inner loops then run over the flat arrays with no further checks:
+// selects, never conditional stores, in fixed blocks that GCC vectorises. A source that
+// shares memory with its destination (a picture drawn onto itself) runs strictly in order
+// instead, each cell seeing what the cells before it left, as it always did.
 // Cell value 0 is the colour key that keyed drawing skips.
 #include <cstddef>
 #include <cstdint>
@@ -90,6 +93,27 @@ template <typename Cell> bool grid_rotate(Grid<const Cell> source, Grid<Cell> ro
 int32_t* grid_run_table(int32_t a, int32_t b);
 // Sides of a rotated picture, side * 92667 >> 16 (about side * sqrt 2); false when too large.
 bool grid_rotated_size(int32_t width, int32_t height, int32_t& rotated_width, int32_t& rotated_height);
+// The fade of n cells (grid_fade's loop), a per-byte saturating subtract.
+void grid_fade_cells(uint32_t* pixels, size_t n, uint8_t step);
+void grid_fade_cells(uint8_t* cells, size_t n, uint8_t step);
+
+// A circle outline's points for radius >= 1: the quarter walk of 256 sine-table angles gives
+// offsets dx = cos * radius >> 15 and dy = sin * radius >> 15, and each (dx, dy) stands for
+// the four points (cx + dx - 1, cy +- dy) and (cx - dx, cy +- dy). The pairs listed are the
+// walk's with repeats left out, which leaves the set of points as it is. Every dx and dy
+// lies in 0..reach.
+struct CirclePair {
+    int32_t dx;
+    int32_t dy;
+};
+inline constexpr int32_t CIRCLE_PAIRS_MAX = 256;  // one per angle of the quarter walk
+struct CirclePoints {
+    const CirclePair* pairs;
+    int32_t count;  // 1..CIRCLE_PAIRS_MAX
+    int32_t reach;  // largest dx or dy
+};
+// From a table built at first use for small radii; larger ones are walked into scratch.
+CirclePoints grid_circle_points(int32_t radius, CirclePair (&scratch)[CIRCLE_PAIRS_MAX]);
 
 // ---------------------------------------------------------------------------------------
 // Definitions
@@ -158,46 +182,91 @@ inline bool clip_rect(int64_t sw, int64_t sh, int64_t dw, int64_t dh, Clip& r) {
     return r.w > 0 && r.h > 0;
 }
 
-// Shared body of the rectangle blits: clips once, then combine(destination, source) over
-// the flat rows of the clipped rectangle.
-template <typename Cell, typename Combine>
-bool blit_rect(Grid<const Cell> source, Grid<Cell> destination, Clip r, Combine combine) {
+// True when two views' buffers share memory (a picture drawn onto itself): their loops then
+// run strictly in order, each cell seeing what the cells before it left.
+template <typename A, typename B>
+bool overlap(Grid<A> a, Grid<B> b) {
+    const auto a0 = reinterpret_cast<uintptr_t>(a.cells), b0 = reinterpret_cast<uintptr_t>(b.cells);
+    return a0 < b0 + count(b) * sizeof(B) && b0 < a0 + count(a) * sizeof(A);
+}
+
+// d[i] = op(d[i], s[i]) over n cells of rows that do not overlap. The fixed-size blocks let
+// GCC vectorise the loop at -O2 as well (its cheap cost model wants a trip count known when
+// compiling); op is a select, never a conditional store, so every block vectorises.
+template <typename Cell, typename Op>
+void each_cell(const Cell* __restrict s, Cell* __restrict d, size_t n, Op op) {
+    constexpr size_t BLOCK = 32 / sizeof(Cell);
+    size_t i = 0;
+    for (; i + BLOCK <= n; i += BLOCK)
+        for (size_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k], s[i + k]);
+    for (; i < n; ++i) d[i] = op(d[i], s[i]);
+}
+
+// d[i] = value over n cells, in the same blocks.
+template <typename Cell>
+void fill_cells(Cell* d, size_t n, Cell value) {
+    constexpr size_t BLOCK = 32 / sizeof(Cell);
+    size_t i = 0;
+    for (; i + BLOCK <= n; i += BLOCK)
+        for (size_t k = 0; k < BLOCK; ++k) d[i + k] = value;
+    for (; i < n; ++i) d[i] = value;
+}
+
+// The same strictly in order, for rows that may overlap.
+template <typename Cell, typename Op>
+void each_cell_in_order(const Cell* s, Cell* d, size_t n, Op op) {
+    for (size_t i = 0; i < n; ++i) d[i] = op(d[i], s[i]);
+}
+
+template <typename Cell, typename Op>
+void each_cell(const Cell* s, Cell* d, size_t n, bool shared, Op op) {
+    if (shared) {
+        each_cell_in_order(s, d, n, op);
+    } else {
+        each_cell(s, d, n, op);
+    }
+}
+
+// The cell combinations, each returning the new destination cell.
+inline constexpr auto keyed = [](auto d, auto s) { return s != 0 ? s : d; };  // a source 0 keeps d
+inline constexpr auto added = [](auto d, auto s) { return static_cast<decltype(d)>(d + s); };
+inline constexpr auto ored = [](auto d, auto s) { return static_cast<decltype(d)>(d | s); };
+
+// Shared body of the rectangle blits: clips once, then op over the flat rows of the
+// clipped rectangle.
+template <typename Cell, typename Op>
+bool blit_rect(Grid<const Cell> source, Grid<Cell> destination, Clip r, Op op) {
     if (source.cells == nullptr || destination.cells == nullptr) return false;
     if (!clip_rect(source.width, source.height, destination.width, destination.height, r)) return true;
+    const bool shared = overlap(source, destination);
     const size_t s_stride = static_cast<size_t>(source.width);
     const size_t d_stride = static_cast<size_t>(destination.width);
     const size_t width = static_cast<size_t>(r.w);
     const Cell* s = at(source, r.sx, r.sy);
     Cell* d = at(destination, r.dx, r.dy);
-    for (int64_t row = 0; row < r.h; ++row, s += s_stride, d += d_stride) {
-        for (size_t i = 0; i < width; ++i) combine(d[i], s[i]);
-    }
+    for (int64_t row = 0; row < r.h; ++row, s += s_stride, d += d_stride) each_cell(s, d, width, shared, op);
     return true;
 }
 
 // Shared body of the row wraps: min(source width, destination width) cells, starting at the
 // offset taken modulo the destination width and wrapping to column 0.
-template <typename Cell, typename Combine>
+template <typename Cell, typename Op>
 bool row_wrap(Grid<const Cell> source, Grid<Cell> destination, int32_t source_row, int32_t destination_row,
-              int32_t column_offset, Combine combine) {
+              int32_t column_offset, Op op) {
     if (source.cells == nullptr || destination.cells == nullptr || source_row < 0 || source_row >= source.height ||
         destination_row < 0 || destination_row >= destination.height)
         return false;
     const int32_t n = source.width < destination.width ? source.width : destination.width;
     if (n == 0) return true;  // also keeps the modulo below away from a zero width
     const int32_t start = mod_wrap(column_offset, destination.width);
+    const bool shared = overlap(source, destination);
     const Cell* s = at(source, 0, source_row);
     Cell* d = at(destination, 0, destination_row);
     const int32_t first = destination.width - start < n ? destination.width - start : n;
-    for (int32_t k = 0; k < first; ++k) combine(d[start + k], s[k]);
-    for (int32_t k = first; k < n; ++k) combine(d[k - first], s[k]);
+    each_cell(s, d + start, static_cast<size_t>(first), shared, op);
+    each_cell(s + first, d, static_cast<size_t>(n - first), shared, op);
     return true;
 }
-
-// Keyed copy of one cell: a source 0 leaves the destination.
-inline constexpr auto copy_keyed = [](auto& d, auto s) {
-    if (s != 0) d = s;
-};
 
 // Per-byte saturating subtract of the step, then only the channel bits kept.
 template <typename Cell>
@@ -239,9 +308,7 @@ bool grid_fill_rect(Grid<Cell> g, int32_t x, int32_t y, int32_t w, int32_t h, Ce
     Cell* row = grid_detail::rect_origin(g, x, y, w, h);
     if (row == nullptr) return false;
     const size_t stride = static_cast<size_t>(g.width);
-    for (int32_t j = 0; j < h; ++j, row += stride) {
-        for (int32_t i = 0; i < w; ++i) row[i] = value;
-    }
+    for (int32_t j = 0; j < h; ++j, row += stride) grid_detail::fill_cells(row, static_cast<size_t>(w), value);
     return true;
 }
 
@@ -259,8 +326,7 @@ bool grid_frame_rect(Grid<Cell> g, int32_t x, int32_t y, int32_t w, int32_t h, C
 template <typename Cell>
 bool grid_fade(Grid<Cell> g, uint8_t step) {
     if (g.cells == nullptr) return false;
-    Cell* p = g.cells;
-    for (size_t i = grid_detail::count(g); i-- > 0;) p[i] = grid_detail::fade_cell(p[i], step);
+    grid_fade_cells(g.cells, grid_detail::count(g), step);
     return true;
 }
 
@@ -268,26 +334,43 @@ template <typename Cell>
 bool grid_and_mask(Grid<const Cell> mask, Grid<Cell> target) {
     if (mask.cells == nullptr || target.cells == nullptr || grid_detail::count(target) < grid_detail::count(mask))
         return false;
-    const Cell* m = mask.cells;
-    Cell* t = target.cells;
-    for (size_t i = grid_detail::count(mask); i-- > 0;) t[i] &= m[i];
+    const size_t n = grid_detail::count(mask);
+    if (!grid_detail::overlap(mask, target)) {
+        grid_detail::each_cell(mask.cells, target.cells, n, [](Cell t, Cell m) { return static_cast<Cell>(t & m); });
+    } else {
+        for (size_t i = n; i-- > 0;) target.cells[i] &= mask.cells[i];  // last cell first, as it always went
+    }
     return true;
 }
 
 template <typename Cell>
 bool grid_circle(Grid<Cell> g, int32_t cx, int32_t cy, int32_t radius, CellValue<Cell> value) {
     if (g.cells == nullptr || !grid_detail::inside(g, cx, cy) || radius < 1) return false;
-    const int32_t length = sine_table.length;
-    const int32_t mask = sine_table.mask & SINE_MASK;  // never index past the stored period
-    for (int32_t i = 0; i < length / 4; ++i) {
-        const int64_t dx = mul_shr(sine_table.entries[(length / 4 + i) & mask], radius, 15);
-        const int64_t dy = mul_shr(sine_table.entries[i & mask], radius, 15);
-        // The right-hand points sit one cell further in, so the outline is symmetric about
-        // the centre cell's left edge.
-        grid_detail::put_clipped(g, cx + dx - 1, cy + dy, value);
-        grid_detail::put_clipped(g, cx - dx, cy + dy, value);
-        grid_detail::put_clipped(g, cx + dx - 1, cy - dy, value);
-        grid_detail::put_clipped(g, cx - dx, cy - dy, value);
+    CirclePair scratch[CIRCLE_PAIRS_MAX];
+    const CirclePoints points = grid_circle_points(radius, scratch);
+    const CirclePair* const end = points.pairs + points.count;
+    // Every point of the outline gets the same value, so each is drawn once, whatever the
+    // order. The right-hand points sit one cell further in, so the outline is symmetric about
+    // the centre cell's left edge.
+    const int64_t reach = points.reach;
+    if (cx - reach - 1 >= 0 && cx + reach < g.width && cy - reach >= 0 && cy + reach < g.height) {
+        // Wholly inside: no point needs clipping.
+        for (const CirclePair* p = points.pairs; p != end; ++p) {
+            Cell* below = grid_detail::at(g, cx, cy + p->dy);
+            below[p->dx - 1] = value;
+            below[-p->dx] = value;
+            if (p->dy == 0) continue;  // the rows above and below are the same row
+            Cell* above = grid_detail::at(g, cx, cy - p->dy);
+            above[p->dx - 1] = value;
+            above[-p->dx] = value;
+        }
+        return true;
+    }
+    for (const CirclePair* p = points.pairs; p != end; ++p) {
+        grid_detail::put_clipped(g, int64_t{cx} + p->dx - 1, int64_t{cy} + p->dy, value);
+        grid_detail::put_clipped(g, int64_t{cx} - p->dx, int64_t{cy} + p->dy, value);
+        grid_detail::put_clipped(g, int64_t{cx} + p->dx - 1, int64_t{cy} - p->dy, value);
+        grid_detail::put_clipped(g, int64_t{cx} - p->dx, int64_t{cy} - p->dy, value);
     }
     return true;
 }
@@ -324,15 +407,14 @@ bool grid_copy_row(Grid<const Cell> source, Grid<Cell> destination, int32_t sour
 template <typename Cell>
 bool grid_blit_key(Grid<const Cell> source, Grid<Cell> destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                    int32_t w, int32_t h) {
-    return grid_detail::blit_rect(source, destination, {sx, sy, dx, dy, w, h}, grid_detail::copy_keyed);
+    return grid_detail::blit_rect(source, destination, {sx, sy, dx, dy, w, h}, grid_detail::keyed);
 }
 
 template <typename Cell>
 bool grid_blit_add(Grid<const Cell> source, Grid<Cell> destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
                    int32_t w, int32_t h) {
     // Channels carry into the one above.
-    return grid_detail::blit_rect(source, destination, {sx, sy, dx, dy, w, h},
-                                  [](Cell& d, Cell s) { d = static_cast<Cell>(d + s); });
+    return grid_detail::blit_rect(source, destination, {sx, sy, dx, dy, w, h}, grid_detail::added);
 }
 
 template <typename Cell>
@@ -371,7 +453,7 @@ bool grid_blit_stepped(Grid<const Cell> source, Grid<Cell> destination, int32_t 
     for (int64_t r = r0; r < r1; ++r) {
         const Cell* s = grid_detail::at(source, x0, y0 + r);
         Cell* d = grid_detail::at(destination, 0, ty + r * ys);
-        for (int64_t c = c0; c < c1; ++c) grid_detail::copy_keyed(d[tx + c * xs], s[c]);
+        for (int64_t c = c0; c < c1; ++c) d[tx + c * xs] = grid_detail::keyed(d[tx + c * xs], s[c]);
     }
     return true;
 }
@@ -379,8 +461,8 @@ bool grid_blit_stepped(Grid<const Cell> source, Grid<Cell> destination, int32_t 
 template <typename Cell>
 bool grid_blit_half(Grid<const Cell> source, Grid<Cell> destination, int32_t x, int32_t y) {
     constexpr Cell half_mask = static_cast<Cell>(GRID_CHANNELS<Cell> & 0x7F7F7F7Fu);  // each channel's low 7 bits
-    return grid_detail::blit_rect(source, destination, {0, 0, x, y, source.width, source.height}, [](Cell& d, Cell s) {
-        if (s != 0) d = static_cast<Cell>(((s >> 1) & half_mask) + ((d >> 1) & half_mask));
+    return grid_detail::blit_rect(source, destination, {0, 0, x, y, source.width, source.height}, [](Cell d, Cell s) {
+        return s != 0 ? static_cast<Cell>(((s >> 1) & half_mask) + ((d >> 1) & half_mask)) : d;
     });
 }
 
@@ -399,26 +481,26 @@ bool grid_copy_column_wrap(Grid<const Cell> source, Grid<Cell> destination, int3
     Cell* d = destination.cells + destination_column;
     const int32_t start = mod_wrap(destination_row, dh);
     const int32_t n = dh - start < sh ? dh - start : sh;
-    for (int32_t k = 0; k < n; ++k)
-        grid_detail::copy_keyed(d[static_cast<size_t>(start + k) * d_stride], s[static_cast<size_t>(k) * s_stride]);
+    const auto copy = [&](int32_t from, int32_t to) {
+        Cell& cell = d[static_cast<size_t>(to) * d_stride];
+        cell = grid_detail::keyed(cell, s[static_cast<size_t>(from) * s_stride]);
+    };
+    for (int32_t k = 0; k < n; ++k) copy(k, start + k);
     const int32_t m = sh < dh ? sh : dh;  // at most one destination height in all
-    for (int32_t k = n; k < m; ++k)
-        grid_detail::copy_keyed(d[static_cast<size_t>(k - n) * d_stride], s[static_cast<size_t>(k) * s_stride]);
+    for (int32_t k = n; k < m; ++k) copy(k, k - n);
     return true;
 }
 
 template <typename Cell>
 bool grid_or_row_wrap(Grid<const Cell> source, Grid<Cell> destination, int32_t source_row, int32_t destination_row,
                       int32_t column_offset) {
-    return grid_detail::row_wrap(source, destination, source_row, destination_row, column_offset,
-                                 [](Cell& d, Cell s) { d = static_cast<Cell>(d | s); });
+    return grid_detail::row_wrap(source, destination, source_row, destination_row, column_offset, grid_detail::ored);
 }
 
 template <typename Cell>
 bool grid_copy_row_wrap(Grid<const Cell> source, Grid<Cell> destination, int32_t source_row,
                         int32_t destination_row, int32_t column_offset) {
-    return grid_detail::row_wrap(source, destination, source_row, destination_row, column_offset,
-                                 grid_detail::copy_keyed);
+    return grid_detail::row_wrap(source, destination, source_row, destination_row, column_offset, grid_detail::keyed);
 }
 
 template <typename Cell>
