@@ -3,6 +3,8 @@
 // and fails it, and numbers that would not fit are refused before they overflow.
 #include "image/pnm.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/limits.h"
@@ -254,4 +256,29 @@ bool pnm_decode_text(const char* text, const char* marker, const PnmSink& sink) 
         sink.pixel(sink.context, i, 3, rgb[0], rgb[1], rgb[2]);
     }
     return true;
+}
+
+unsigned char* pnm_read_file(const char* path, size_t limit, size_t& size) {
+    constexpr size_t FIRST_CHUNK = size_t{1} << 16;
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return nullptr;
+    size_t capacity = FIRST_CHUNK;
+    size_t used = 0;
+    auto* buffer = static_cast<unsigned char*>(std::malloc(capacity));
+    while (buffer != nullptr) {
+        used += std::fread(buffer + used, 1, capacity - used, file);
+        if (used < capacity) break;  // the end, or an error (checked below)
+        // Full: a file this long may go on, and one of limit bytes is refused.
+        auto* grown = capacity >= limit ? nullptr : static_cast<unsigned char*>(std::realloc(buffer, capacity * 2));
+        if (grown == nullptr) std::free(buffer);
+        buffer = grown;
+        capacity *= 2;
+    }
+    if (buffer != nullptr && (std::ferror(file) || used >= limit)) {
+        std::free(buffer);
+        buffer = nullptr;
+    }
+    std::fclose(file);
+    size = used;
+    return buffer;
 }

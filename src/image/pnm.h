@@ -34,3 +34,7 @@ bool pnm_decode(const unsigned char* data, size_t size, PnmRules rules, const Pn
 // image could be made (missing samples read as 0, pixels past the end are not passed;
 // a sample beyond 32 bits fails).
 bool pnm_decode_text(const char* text, const char* marker, const PnmSink& sink);
+
+// Reads a whole file into a new buffer (caller frees with std::free) and stores its length;
+// null when the file cannot be read or holds limit bytes or more.
+unsigned char* pnm_read_file(const char* path, size_t limit, size_t& size);
