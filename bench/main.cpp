@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     pair_print_table();
+    scene_print_table();
     SDL_Quit();
     return 0;
 }

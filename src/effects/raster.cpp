@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/wide.h"
+
 const ModuleId raster_module_id = make_module_id("20101026", "RASTER");
 
 namespace {
@@ -74,7 +76,7 @@ void raster_resize(Raster* raster, int32_t count) {
     if (raster->colours == nullptr) raster_error();
 }
 
-void raster_draw(const Raster* raster, Img* target) {
+WIDE_LOOP void raster_draw(const Raster* raster, Img* target) {
     if (!table_ok(raster) || !target_ok(target)) {
         raster_error();
         return;
