@@ -4,7 +4,7 @@
 #               thread), run every test through CTest
 #   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
 #               manual pages under PREFIX (DESTDIR=... stages them for packaging)
-# Further targets: make web, make test-web, make bench, make fuzz, make capture,
+# Further targets: make web, make test-web, make bench, make bench-paced, make fuzz, make capture,
 # make contact-sheet, make pictures, make clean.
 
 JOBS        ?= $(shell nproc)
@@ -23,7 +23,7 @@ HOST        ?= build/release
 WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
 .PHONY: run test install deps-run deps-test deps-bench deps-fuzz deps-pictures deps-web deps-web-test release \
-        bench fuzz capture contact-sheet pictures clean web test-web host-tools
+        bench bench-paced fuzz capture contact-sheet pictures clean web test-web host-tools
 
 run: deps-run release
 	./build/release/demo
@@ -58,6 +58,10 @@ bench: deps-bench
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS ?= $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 FUZZ_SAVE    ?= 0
+
+# The real demo paced at 50 frames per second in Xvfb: the share of a core, ours and the rest.
+bench-paced: deps-test release
+	./tools/bench-paced build/release 20
 
 fuzz: deps-fuzz
 	CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DDEMO_TESTS=OFF -DDEMO_FUZZ=ON
