@@ -399,23 +399,21 @@ bool capture_parse(int argc, char** argv, CaptureOptions* options, bool* help, c
             }
             return argv[++i];
         };
+        // A whole number from 1 to limit after the option.
+        auto count = [&](const char* name, int32_t limit, int32_t* out) {
+            const char* v = value(name);
+            if (v == nullptr) return false;
+            if (parse_count(v, limit, out)) return true;
+            std::snprintf(error, static_cast<size_t>(error_size), "%s: expected a number from 1, got \"%s\"", name, v);
+            return false;
+        };
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             *help = true;
             return true;
         } else if (std::strcmp(arg, "--frames") == 0) {
-            const char* v = value(arg);
-            if (v == nullptr) return false;
-            if (!parse_count(v, 100000000, &options->frames)) {
-                std::snprintf(error, static_cast<size_t>(error_size), "--frames: expected a number from 1, got \"%s\"", v);
-                return false;
-            }
+            if (!count(arg, 100000000, &options->frames)) return false;
         } else if (std::strcmp(arg, "--every") == 0) {
-            const char* v = value(arg);
-            if (v == nullptr) return false;
-            if (!parse_count(v, INT32_MAX, &options->every)) {
-                std::snprintf(error, static_cast<size_t>(error_size), "--every: expected a number from 1, got \"%s\"", v);
-                return false;
-            }
+            if (!count(arg, INT32_MAX, &options->every)) return false;
             every_given = true;
         } else if (std::strcmp(arg, "--keys") == 0) {
             const char* v = value(arg);
@@ -434,12 +432,7 @@ bool capture_parse(int argc, char** argv, CaptureOptions* options, bool* help, c
         } else if (std::strcmp(arg, "--checksums") == 0) {
             options->checksums = true;
         } else if (std::strcmp(arg, "--rss") == 0) {
-            const char* v = value(arg);
-            if (v == nullptr) return false;
-            if (!parse_count(v, INT32_MAX, &options->rss_every)) {
-                std::snprintf(error, static_cast<size_t>(error_size), "--rss: expected a number from 1, got \"%s\"", v);
-                return false;
-            }
+            if (!count(arg, INT32_MAX, &options->rss_every)) return false;
         } else {
             std::snprintf(error, static_cast<size_t>(error_size), "unknown argument \"%s\" (see --help)", arg);
             return false;
