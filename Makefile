@@ -4,14 +4,15 @@
 #               thread), run every test through CTest
 #   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
 #               manual pages under PREFIX (DESTDIR=... stages them for packaging)
-# Further targets: make web, make test-web, make bench, make bench-paced, make fuzz, make capture,
-# make contact-sheet, make pictures, make clean.
+# Further targets: make web, make test-web, make bench, make bench-paced, make fuzz, make soak,
+# make capture, make contact-sheet, make pictures, make clean.
 
 JOBS        ?= $(shell nproc)
 PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev \
-               desktop-file-utils man-db
+               desktop-file-utils man-db ffmpeg
+SOAK_PKGS   := $(TEST_PKGS) valgrind
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
 PICTURE_PKGS := $(RUN_PKGS) ffmpeg
@@ -22,8 +23,9 @@ HOST        ?= build/release
 # emcc runs its JavaScript steps with the machine's node, which finds Debian's acorn only here.
 WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test install deps-run deps-test deps-bench deps-fuzz deps-pictures deps-web deps-web-test release \
-        bench bench-paced fuzz capture contact-sheet pictures clean web test-web host-tools
+.PHONY: run test install deps-run deps-test deps-soak deps-bench deps-fuzz deps-pictures deps-web \
+        deps-web-test release bench bench-paced fuzz soak capture contact-sheet pictures clean web test-web \
+        host-tools
 
 run: deps-run release
 	./build/release/demo
@@ -43,6 +45,16 @@ test: deps-test
 
 install: deps-run release
 	cmake --install build/release --prefix "$(PREFIX)"
+
+# Twenty cycles of the show (101,100 frames) with random keys under ASan + UBSan: exit 0 and a
+# flat resident size; then valgrind over demo_capture and over the real demo in Xvfb.
+soak: deps-soak
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=address -DDEMO_WERROR=ON
+	cmake --build build/test -j $(JOBS) --target demo_capture
+	./tools/soak --cycles 20 build/test/demo_capture
+	cmake -S . -B build/memcheck -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_TESTS=OFF
+	cmake --build build/memcheck -j $(JOBS) --target demo demo_capture
+	./tools/memcheck build/memcheck
 
 bench: deps-bench
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS=OFF -DDEMO_BENCH=ON
@@ -80,6 +92,8 @@ deps-run:
 	@./tools/need-packages $(RUN_PKGS)
 deps-test:
 	@./tools/need-packages $(TEST_PKGS)
+deps-soak:
+	@./tools/need-packages $(SOAK_PKGS)
 deps-bench:
 	@./tools/need-packages $(BENCH_PKGS)
 deps-fuzz:

@@ -1,0 +1,233 @@
+// Where a recording goes: failed writes reported (one line, status 1) with the sound so far
+// still a valid WAV file, and the video made through ffmpeg.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "demo/capture_fixtures.h"
+#include "demo/capture_output.h"
+#include "image/img.h"
+
+namespace {
+
+uint32_t le32(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+// A 16-bit mono 44100 Hz WAV whose header's sizes agree with the file's length.
+void expect_valid_wav(const std::string& bytes, const std::string& name) {
+    ASSERT_GE(bytes.size(), 44u) << name;
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF") << name;
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ") << name;
+    EXPECT_EQ(bytes.substr(36, 4), "data") << name;
+    EXPECT_EQ(le32(bytes, 4), bytes.size() - 8) << name;
+    EXPECT_EQ(le32(bytes, 24), 44100u) << name;
+    EXPECT_EQ(le32(bytes, 40), bytes.size() - 44) << name;
+    EXPECT_EQ(bytes.size() % 2, 0u) << name;
+}
+
+std::string cannot_write(const std::string& file, int error) {
+    return "demo_capture: cannot write " + file + ": " + std::strerror(error) + "\n";
+}
+
+// What ffprobe says of a video: "format" gives the duration in seconds, "v" the video
+// stream's "codec,width,height", "a" the audio stream's codec; empty when there is none.
+std::string probe(const std::string& path, const std::string& what) {
+    const std::string entries = what == "format" ? "-show_entries format=duration"
+                              : what == "v"      ? "-select_streams v:0 -show_entries stream=codec_name,width,height"
+                                                 : "-select_streams a:0 -show_entries stream=codec_name";
+    std::string output = run_command("ffprobe -v error " + entries + " -of csv=p=0 '" + path + "'").output;
+    while (!output.empty() && output.back() == '\n') output.pop_back();
+    return output;
+}
+
+// Mean difference per colour channel of two same-sized pictures; -1 when they cannot be compared.
+double mean_difference(const std::string& a_path, const std::string& b_path) {
+    Img* a = img_load_file(a_path.c_str());
+    Img* b = img_load_file(b_path.c_str());
+    double mean = -1;
+    if (a != nullptr && b != nullptr && a->width == b->width && a->height == b->height) {
+        int64_t sum = 0;
+        const int64_t count = static_cast<int64_t>(a->width) * a->height;
+        for (int64_t i = 0; i < count; ++i)
+            for (int shift = 0; shift < 24; shift += 8)
+                sum += std::abs(static_cast<int>((a->pixels[i] >> shift) & 0xFF) -
+                                static_cast<int>((b->pixels[i] >> shift) & 0xFF));
+        mean = static_cast<double>(sum) / static_cast<double>(3 * count);
+    }
+    img_destroy(&a);
+    img_destroy(&b);
+    return mean;
+}
+
+}  // namespace
+
+TEST(CaptureWrites, AFullDiskEndsTheRecordingWithOneLineAndStatusOne) {
+    const std::string dir = fresh_folder("capture_full");
+    run_command("ln -s /dev/full " + dir + "/frame00100.ppm");
+    struct Case {
+        std::string arguments, redirects, file;
+    };
+    for (const Case& c : {Case{"--frames 50 --wav /dev/full", ">/dev/null", "/dev/full"},
+                          Case{"--frames 500 --checksums", ">/dev/full", "standard output"},
+                          Case{"--frames 50 --rss 1", ">/dev/full", "standard output"},
+                          Case{"--help", ">/dev/full", "standard output"},
+                          Case{"--frames 150 --every 50 --out " + dir + " --wav " + dir + "/sound.wav", ">/dev/null",
+                               dir + "/frame00100.ppm"}}) {
+        const CaptureRun run = run_capture_errors(c.arguments, {"", "", c.redirects});
+        EXPECT_EQ(run.status, 1) << c.arguments;
+        EXPECT_EQ(run.output, cannot_write(c.file, ENOSPC)) << c.arguments;
+    }
+    // Frame 50 was written; the sound up to the failing frame is a whole WAV file, the very
+    // sound of a recording that stopped there.
+    EXPECT_EQ(read_file(dir + "/frame00050.ppm").size(), 15u + 256 * 256 * 3);
+    ASSERT_EQ(run_capture("--frames 100 --wav " + dir + "/reference.wav").status, 0);
+    const std::string sound = read_file(dir + "/sound.wav");
+    expect_valid_wav(sound, "sound.wav");
+    EXPECT_GT(sound.size(), 44u + 8192);
+    EXPECT_EQ(sound, read_file(dir + "/reference.wav"));
+}
+
+TEST(CaptureWrites, AFileSizeLimitKeepsTheSoundSoFarAsAValidWav) {
+    // ulimit -f binds root too: 100 blocks (of 512 or 1024 bytes, by shell). The limit falls
+    // inside a device buffer of 8192 bytes, so the last write is cut short.
+    const std::string dir = fresh_folder("capture_limit");
+    const CaptureShell limited = {"ulimit -f 100", "", ">/dev/null"};
+    const CaptureRun sound_run = run_capture_errors("--frames 300 --wav " + dir + "/cut.wav", limited);
+    EXPECT_EQ(sound_run.status, 1);
+    EXPECT_EQ(sound_run.output, cannot_write(dir + "/cut.wav", EFBIG));
+    ASSERT_EQ(run_capture("--frames 300 --wav " + dir + "/whole.wav").status, 0);
+    const std::string cut = read_file(dir + "/cut.wav"), whole = read_file(dir + "/whole.wav");
+    expect_valid_wav(cut, "cut.wav");
+    EXPECT_EQ(cut.size() % 512, 0u);          // filled up to the limit,
+    EXPECT_NE((cut.size() - 44) % 8192, 0u);  // the values of the cut write that fitted kept
+    ASSERT_GT(whole.size(), cut.size());
+    EXPECT_EQ(cut.substr(44), whole.substr(44, cut.size() - 44));
+
+    // A frame is bigger than the limit: the first one fails, the sound so far stays whole.
+    const CaptureRun frame_run =
+        run_capture_errors("--frames 10 --out " + dir + "/frames --wav " + dir + "/short.wav", limited);
+    EXPECT_EQ(frame_run.status, 1);
+    EXPECT_EQ(frame_run.output, cannot_write(dir + "/frames/frame00001.ppm", EFBIG));
+    expect_valid_wav(read_file(dir + "/short.wav"), "short.wav");
+}
+
+TEST(CaptureWrites, AnUnusablePathIsRefusedBeforeTheShow) {
+    // A folder below a regular file cannot be made or written, even by root.
+    const std::string dir = fresh_folder("capture_refused");
+    const std::string file = dir + "/plain";
+    run_command("touch " + file);
+    CaptureRun run = run_capture_errors("--frames 5 --out " + file + "/frames");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "demo_capture: cannot create " + file + "/frames: " + std::strerror(ENOTDIR) + "\n");
+    run = run_capture_errors("--frames 5 --wav " + file + "/sound.wav");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, cannot_write(file + "/sound.wav", ENOTDIR));
+    // A WAV header is rewritten as the sound grows: a pipe cannot take one.
+    run = run_command("bash -c 'set -o pipefail; " + capture_program + " --frames 5 --wav /dev/stdout 2>" + dir +
+                      "/errors | cat >/dev/null'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(read_file(dir + "/errors"), cannot_write("/dev/stdout", ESPIPE));
+}
+
+TEST(CaptureWav, ItsHeaderFollowsTheSoundAndItStopsAtTheLimitOfItsSizes) {
+    const std::string path = fresh_folder("capture_wav") + "/sound.wav";
+    CaptureWav wav;
+    ASSERT_TRUE(capture_wav_open(&wav, path.c_str()));
+    expect_valid_wav(read_file(path), "empty");
+    const uint8_t values[6] = {1, 0, 2, 0, 3, 0};
+    ASSERT_TRUE(capture_wav_append(&wav, values, 6));
+    expect_valid_wav(read_file(path), "open");  // valid while still being written
+    EXPECT_EQ(read_file(path).size(), 50u);
+
+    // The 32-bit sizes hold about 13 hours: beyond that nothing is written.
+    const uint32_t written = wav.data_bytes;
+    wav.data_bytes = CAPTURE_WAV_MAX_DATA - 4;
+    EXPECT_FALSE(capture_wav_append(&wav, values, 6));
+    EXPECT_EQ(errno, EOVERFLOW);
+    EXPECT_EQ(read_file(path).size(), 50u);
+    wav.data_bytes = written;
+    ASSERT_TRUE(capture_wav_close(&wav));
+    EXPECT_EQ(wav.fd, -1);
+    expect_valid_wav(read_file(path), "closed");
+}
+
+TEST(CaptureVideo, FindsOnlyExecutableFilesOnThePath) {
+    const std::string dir = fresh_folder("capture_path");
+    run_command("cd " + dir + " && printf '#!/bin/sh\\n' > tool && chmod 755 tool && touch plain && mkdir folder");
+    const char* saved = std::getenv("PATH");
+    const std::string saved_path = saved != nullptr ? saved : "";
+    setenv("PATH", ("/nonexistent:" + dir).c_str(), 1);
+    char found[4096] = {};
+    EXPECT_TRUE(capture_find_program("tool", found, sizeof found));
+    EXPECT_EQ(std::string(found), dir + "/tool");
+    EXPECT_FALSE(capture_find_program("plain", found, sizeof found));   // not executable
+    EXPECT_FALSE(capture_find_program("folder", found, sizeof found));  // not a file
+    EXPECT_FALSE(capture_find_program("missing", found, sizeof found));
+    setenv("PATH", saved_path.c_str(), 1);
+    EXPECT_TRUE(capture_video_known("a.MP4") && capture_video_known("b.webm") && capture_video_is_webm("b.WebM"));
+    EXPECT_FALSE(capture_video_known(".mp4") || capture_video_known("c.mkv") || capture_video_is_webm("a.mp4"));
+}
+
+TEST(CaptureVideo, AnMp4HoldsTheFramesAtTwiceTheSizeWithTheSound) {
+    const std::string dir = fresh_folder("capture_mp4");
+    const CaptureShell own_temp = {"mkdir " + dir + "/tmp", "TMPDIR=" + dir + "/tmp", ">/dev/null"};
+    const CaptureRun run = run_capture_errors("--frames 100 --video " + dir + "/show.mp4", own_temp);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, "");
+    const std::string video = dir + "/show.mp4";
+    EXPECT_NEAR(std::atof(probe(video, "format").c_str()), 100 / 50.0, 2 / 50.0);
+    EXPECT_EQ(probe(video, "v"), "h264,512,512");
+    EXPECT_EQ(probe(video, "a"), "aac");
+    // No frame files, and the temporary sound is gone.
+    EXPECT_EQ(run_command("cd " + dir + " && ls -A . tmp | tr '\\n' ' '").output, ".: show.mp4 tmp  tmp: ");
+
+    // Frame 50 of the video is frame 50 of the show, colours in their places (lossy: close).
+    ASSERT_EQ(run_capture("--frames 50 --every 50 --out " + dir + "/frames").status, 0);
+    ASSERT_EQ(run_command("ffmpeg -v error -i " + dir + "/show.mp4 -vf 'select=eq(n\\,49),scale=256:256:flags=neighbor' "
+                          "-frames:v 1 -y " + dir + "/video50.ppm").status, 0);
+    const double near = mean_difference(dir + "/video50.ppm", dir + "/frames/frame00050.ppm");
+    EXPECT_GE(near, 0);
+    EXPECT_LT(near, 8.0);  // about 3.3 here; the neighbouring frame, or red and blue swapped, give 20 and more
+}
+
+TEST(CaptureVideo, AWebmHasVp9AndOpus) {
+    const std::string dir = fresh_folder("capture_webm");
+    const CaptureRun run = run_capture_errors("--frames 60 --keys 30:space --video " + dir + "/show.webm --wav " + dir +
+                                              "/kept.wav");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string video = dir + "/show.webm";
+    EXPECT_NEAR(std::atof(probe(video, "format").c_str()), 60 / 50.0, 2 / 50.0);
+    EXPECT_EQ(probe(video, "v"), "vp9,512,512");
+    EXPECT_EQ(probe(video, "a"), "opus");
+    // The sound pass went to --wav, which is kept.
+    expect_valid_wav(read_file(dir + "/kept.wav"), "kept.wav");
+}
+
+TEST(CaptureVideo, WithoutFfmpegOrWhenItFailsOneLineAndStatusOne) {
+    const std::string dir = fresh_folder("capture_video_fails");
+    CaptureRun run = run_capture_errors("--frames 10 --video " + dir + "/show.mp4", {"", "PATH=/nonexistent", ">/dev/null"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "demo_capture: --video needs ffmpeg, and there is none on PATH\n");
+
+    // ffmpeg cannot make a file below a regular file: it stops, we say so after its own words.
+    run_command("touch " + dir + "/plain && mkdir " + dir + "/tmp");
+    run = run_capture_errors("--frames 200 --video " + dir + "/plain/show.mp4",
+                             {"", "TMPDIR=" + dir + "/tmp", ">/dev/null"});
+    EXPECT_EQ(run.status, 1);
+    const size_t last_line = run.output.rfind('\n', run.output.size() - 2);
+    const std::string last = run.output.substr(last_line == std::string::npos ? 0 : last_line + 1);
+    EXPECT_EQ(last.rfind("demo_capture: ffmpeg failed making " + dir + "/plain/show.mp4 (exit status ", 0), 0u)
+        << run.output;
+    EXPECT_EQ(run_command("ls -A " + dir + "/tmp").output, "");
+}
