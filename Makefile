@@ -39,7 +39,7 @@ test: deps-test
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DDEMO_SANITIZE=thread -DDEMO_WERROR=ON
-	cmake --build build/tsan -j $(JOBS)
+	cmake --build build/tsan -j $(JOBS) --target test_audio_threads
 	cd build/tsan && ctest --output-on-failure -L threads
 	$(MAKE) --no-print-directory test-web HOST=build/test
 

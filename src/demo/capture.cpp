@@ -15,6 +15,7 @@
 
 #include "demo/capture_output.h"
 #include "demo/demo.h"
+#include "demo/options.h"
 #include "image/img.h"
 #include "platform/backend_headless.h"
 
@@ -27,20 +28,6 @@ struct KeyName {
 constexpr KeyName key_names[] = {
     {"space", KEY_SPACE}, {"esc", KEY_ESC}, {"escape", KEY_ESC}, {"enter", 13}, {"return", 13}, {"tab", 9},
 };
-
-// Parses a whole decimal number in 1..limit; false otherwise.
-bool parse_count(const char* text, int32_t limit, int32_t* out) {
-    if (text == nullptr || *text == '\0') return false;
-    int64_t value = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        value = value * 10 + (*p - '0');
-        if (value > limit) return false;
-    }
-    if (value < 1) return false;
-    *out = static_cast<int32_t>(value);
-    return true;
-}
 
 bool parse_key(const char* text, size_t length, uint8_t* key) {
     if (length == 1) {
@@ -73,7 +60,7 @@ bool parse_keys(const char* list, CaptureOptions* options, char* error, int32_t 
             return false;
         }
         std::memcpy(number, p, digits);
-        if (!parse_count(number, INT32_MAX, &frame)) {
+        if (!options_parse_count(number, INT32_MAX, &frame)) {
             std::snprintf(error, static_cast<size_t>(error_size), "--keys: bad frame number \"%s\"", number);
             return false;
         }
@@ -403,7 +390,7 @@ bool capture_parse(int argc, char** argv, CaptureOptions* options, bool* help, c
         auto count = [&](const char* name, int32_t limit, int32_t* out) {
             const char* v = value(name);
             if (v == nullptr) return false;
-            if (parse_count(v, limit, out)) return true;
+            if (options_parse_count(v, limit, out)) return true;
             std::snprintf(error, static_cast<size_t>(error_size), "%s: expected a number from 1, got \"%s\"", name, v);
             return false;
         };

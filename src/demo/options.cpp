@@ -7,23 +7,18 @@
 #define DEMO_VERSION "0"
 #endif
 
-namespace {
-
-// A whole decimal number in 1..DISPLAY_SCALE_MAX, nothing else around it.
-bool parse_scale(const char* text, int32_t* out) {
+bool options_parse_count(const char* text, int32_t limit, int32_t* out) {
     if (text == nullptr || *text == '\0') return false;
-    int32_t value = 0;
+    int64_t value = 0;
     for (const char* p = text; *p != '\0'; ++p) {
         if (*p < '0' || *p > '9') return false;
         value = value * 10 + (*p - '0');
-        if (value > DISPLAY_SCALE_MAX) return false;
+        if (value > limit) return false;  // checked at every digit: never overflows
     }
     if (value < 1) return false;
-    *out = value;
+    *out = static_cast<int32_t>(value);
     return true;
 }
-
-}  // namespace
 
 bool options_parse(int argc, const char* const* argv, DemoOptions* options, char* error, int32_t error_size) {
     *options = DemoOptions{};
@@ -52,7 +47,7 @@ bool options_parse(int argc, const char* const* argv, DemoOptions* options, char
             std::snprintf(error, size, "unknown argument \"%s\" (see --help)", arg);
             return false;
         }
-        if (!parse_scale(value, &options->scale)) {
+        if (!options_parse_count(value, DISPLAY_SCALE_MAX, &options->scale)) {
             std::snprintf(error, size, "--scale: expected a number from 1 to %d, got \"%s\"", DISPLAY_SCALE_MAX,
                           value);
             return false;

@@ -18,5 +18,7 @@ struct DemoOptions {
 bool options_parse(int argc, const char* const* argv, DemoOptions* options, char* error, int32_t error_size);
 void options_print_usage(FILE* out, const char* program);  // the --help text, naming program
 const char* options_version();                              // the release, e.g. "1.0"
+// A whole decimal number in 1..limit and nothing else around it, into *out; false otherwise.
+bool options_parse_count(const char* text, int32_t limit, int32_t* out);
 // Parses argv for the program named program ("demo", "demo_fs"); returns only to run the show.
 DemoOptions options_take(int argc, char** argv, const char* program);
