@@ -78,17 +78,6 @@ TEST(FontDrawChar, ClippingBlendingAndOwnership) {
     img_destroy(&target);
 }
 
-TEST(FontText, HexDigits) {
-    Img* target = sized(16, 1);
-    Font* font = numbered_font(16, 8, 2, 1, target);  // codes 0..127, 2 pixels each
-    font_draw_hex8(font, 0x3C);
-    EXPECT_EQ(font->pen_x, 4);
-    font_draw_hex16(font, 0xBEEF09AF);  // bits 15..0 only
-    EXPECT_EQ(shown(target), "33CC0099AAFF....");
-    font_destroy(&font);
-    img_destroy(&target);
-}
-
 TEST(FontBigChar, SetPixelsBecomeBrushCharactersAndBlankCellsOnlyAdvance) {
     Img* target = sized(256, 256);
     Font* big = numbered_font(2, 1, 16, 16, target);
@@ -115,13 +104,17 @@ TEST(FontBigChar, SetPixelsBecomeBrushCharactersAndBlankCellsOnlyAdvance) {
     img_destroy(&target);
 }
 
-TEST(FontText, StringsStopAtLineFeedAndHex32DrawsEightDigits) {
-    Img* target = sized(12, 1);
+TEST(FontText, HexDigitsAndStringsUpToALineFeed) {
+    Img* target = sized(28, 1);
     Font* font = numbered_font(16, 8, 1, 1, target);  // 1 x 1 cells: each character one pixel
     font_draw_string(font, "AB\nC");
     font->pen_x = 3;
     font_draw_hex32(font, 0x0123ABCDu);
-    EXPECT_EQ(shown(target), "AB.0123ABCD.");
+    font_draw_hex8(font, 0x3C);
+    EXPECT_EQ(font->pen_x, 13);
+    font->pen_x = 14;
+    font_draw_hex16(font, 0xBEEF09AF);  // bits 15..0 only
+    EXPECT_EQ(shown(target), "AB.0123ABCD3C.09AF..........");
     img_destroy(&target);
     font_destroy(&font);
 }
