@@ -76,7 +76,8 @@ void run(unsigned seed, int32_t frames, SwarmFigures& figures) {
         draw(sprites, frame, phases);
         int32_t lit = 0, centres = 0, lit_centres = 0;
         for (int32_t i = 0; i < PIXELS; ++i) {
-            const uint32_t red = drawn[0]->pixels[i] >> 16, green = drawn[1]->pixels[i] >> 8, blue = drawn[2]->pixels[i];
+            const uint32_t red = drawn[0]->pixels[i] >> 16, green = drawn[1]->pixels[i] >> 8;
+            const uint32_t blue = drawn[2]->pixels[i];
             // The real frame is the three sums added with their carries: the split is exact.
             EXPECT_EQ(frame->pixels[i], (red << 16) + (green << 8) + blue) << "pixel " << i << " frame " << f;
             if (!wrapped[i] && (red > 255 || green > 255 || blue > 255)) {
