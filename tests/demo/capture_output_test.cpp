@@ -2,14 +2,9 @@
 // still a valid WAV file, and the video made through ffmpeg.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <string>
 
 #include "demo/capture_fixtures.h"
@@ -72,94 +67,69 @@ double mean_difference(const std::string& a_path, const std::string& b_path) {
 
 }  // namespace
 
-TEST(CaptureWrites, AFullDiskEndsTheRecordingWithOneLineAndStatusOne) {
-    const std::string dir = fresh_folder("capture_full");
-    run_command("ln -s /dev/full " + dir + "/frame00100.ppm");
-    struct Case {
-        std::string arguments, redirects, file;
+TEST(CaptureWrites, AFailedWriteEndsTheRecordingWithOneLineAndTheSoundSoFar) {
+    // A full device; a file size limit (ulimit -f binds root too: 100 blocks of 512 or 1024
+    // bytes, by shell) that falls inside a device buffer of 8192 bytes, or below one frame;
+    // a folder below a regular file, which cannot be made or written, even by root.
+    const std::string dir = fresh_folder("capture_writes");
+    run_command("ln -s /dev/full " + dir + "/frame00100.ppm && touch " + dir + "/plain");
+    const std::string limit = "ulimit -f 100", full = ">/dev/full", quiet = ">/dev/null";
+    const struct { std::string setup, arguments, redirects, said; } cases[] = {
+        {"", "--frames 50 --wav /dev/full", quiet, cannot_write("/dev/full", ENOSPC)},
+        {"", "--frames 500 --checksums", full, cannot_write("standard output", ENOSPC)},
+        {"", "--frames 50 --rss 1", full, cannot_write("standard output", ENOSPC)},
+        {"", "--help", full, cannot_write("standard output", ENOSPC)},
+        {"", "--frames 150 --every 50 --out " + dir + " --wav " + dir + "/sound.wav", quiet,
+         cannot_write(dir + "/frame00100.ppm", ENOSPC)},
+        {limit, "--frames 300 --wav " + dir + "/cut.wav", quiet, cannot_write(dir + "/cut.wav", EFBIG)},
+        {limit, "--frames 10 --out " + dir + "/frames --wav " + dir + "/short.wav", quiet,
+         cannot_write(dir + "/frames/frame00001.ppm", EFBIG)},
+        {"", "--frames 5 --out " + dir + "/plain/frames", quiet,
+         "demo_capture: cannot create " + dir + "/plain/frames: " + std::strerror(ENOTDIR) + "\n"},
+        {"", "--frames 5 --wav " + dir + "/plain/sound.wav", quiet, cannot_write(dir + "/plain/sound.wav", ENOTDIR)},
     };
-    for (const Case& c : {Case{"--frames 50 --wav /dev/full", ">/dev/null", "/dev/full"},
-                          Case{"--frames 500 --checksums", ">/dev/full", "standard output"},
-                          Case{"--frames 50 --rss 1", ">/dev/full", "standard output"},
-                          Case{"--help", ">/dev/full", "standard output"},
-                          Case{"--frames 150 --every 50 --out " + dir + " --wav " + dir + "/sound.wav", ">/dev/null",
-                               dir + "/frame00100.ppm"}}) {
-        const CaptureRun run = run_capture_errors(c.arguments, {"", "", c.redirects});
+    for (const auto& c : cases) {
+        const CaptureRun run = run_capture_errors(c.arguments, {c.setup, "", c.redirects});
         EXPECT_EQ(run.status, 1) << c.arguments;
-        EXPECT_EQ(run.output, cannot_write(c.file, ENOSPC)) << c.arguments;
+        EXPECT_EQ(run.output, c.said) << c.arguments;
     }
-    // Frame 50 was written; the sound up to the failing frame is a whole WAV file, the very
-    // sound of a recording that stopped there.
+    // A WAV header is rewritten as the sound grows: a pipe cannot take one.
+    const CaptureRun piped = run_command("bash -c 'set -o pipefail; " + capture_program +
+                                         " --frames 5 --wav /dev/stdout 2>" + dir + "/errors | cat >/dev/null'");
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(read_file(dir + "/errors"), cannot_write("/dev/stdout", ESPIPE));
+
+    // Frame 50 was written. The sound up to the failing write is a whole WAV file, the very
+    // sound of a recording that stopped there, with the values of a cut write that fitted.
     EXPECT_EQ(read_file(dir + "/frame00050.ppm").size(), 15u + 256 * 256 * 3);
     ASSERT_EQ(run_capture("--frames 100 --wav " + dir + "/reference.wav").status, 0);
-    const std::string sound = read_file(dir + "/sound.wav");
-    expect_valid_wav(sound, "sound.wav");
-    EXPECT_GT(sound.size(), 44u + 8192);
-    EXPECT_EQ(sound, read_file(dir + "/reference.wav"));
-}
-
-TEST(CaptureWrites, AFileSizeLimitKeepsTheSoundSoFarAsAValidWav) {
-    // ulimit -f binds root too: 100 blocks (of 512 or 1024 bytes, by shell). The limit falls
-    // inside a device buffer of 8192 bytes, so the last write is cut short.
-    const std::string dir = fresh_folder("capture_limit");
-    const CaptureShell limited = {"ulimit -f 100", "", ">/dev/null"};
-    const CaptureRun sound_run = run_capture_errors("--frames 300 --wav " + dir + "/cut.wav", limited);
-    EXPECT_EQ(sound_run.status, 1);
-    EXPECT_EQ(sound_run.output, cannot_write(dir + "/cut.wav", EFBIG));
     ASSERT_EQ(run_capture("--frames 300 --wav " + dir + "/whole.wav").status, 0);
-    const std::string cut = read_file(dir + "/cut.wav"), whole = read_file(dir + "/whole.wav");
-    expect_valid_wav(cut, "cut.wav");
+    const std::string whole = read_file(dir + "/whole.wav"), cut = read_file(dir + "/cut.wav");
+    EXPECT_EQ(read_file(dir + "/sound.wav"), read_file(dir + "/reference.wav"));
+    for (const char* name : {"/sound.wav", "/cut.wav", "/short.wav"}) expect_valid_wav(read_file(dir + name), name);
     EXPECT_EQ(cut.size() % 512, 0u);          // filled up to the limit,
-    EXPECT_NE((cut.size() - 44) % 8192, 0u);  // the values of the cut write that fitted kept
+    EXPECT_NE((cut.size() - 44) % 8192, 0u);  // a cut write included
     ASSERT_GT(whole.size(), cut.size());
     EXPECT_EQ(cut.substr(44), whole.substr(44, cut.size() - 44));
-
-    // A frame is bigger than the limit: the first one fails, the sound so far stays whole.
-    const CaptureRun frame_run =
-        run_capture_errors("--frames 10 --out " + dir + "/frames --wav " + dir + "/short.wav", limited);
-    EXPECT_EQ(frame_run.status, 1);
-    EXPECT_EQ(frame_run.output, cannot_write(dir + "/frames/frame00001.ppm", EFBIG));
-    expect_valid_wav(read_file(dir + "/short.wav"), "short.wav");
 }
 
-TEST(CaptureWrites, AnUnusablePathIsRefusedBeforeTheShow) {
-    // A folder below a regular file cannot be made or written, even by root.
-    const std::string dir = fresh_folder("capture_refused");
-    const std::string file = dir + "/plain";
-    run_command("touch " + file);
-    CaptureRun run = run_capture_errors("--frames 5 --out " + file + "/frames");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, "demo_capture: cannot create " + file + "/frames: " + std::strerror(ENOTDIR) + "\n");
-    run = run_capture_errors("--frames 5 --wav " + file + "/sound.wav");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, cannot_write(file + "/sound.wav", ENOTDIR));
-    // A WAV header is rewritten as the sound grows: a pipe cannot take one.
-    run = run_command("bash -c 'set -o pipefail; " + capture_program + " --frames 5 --wav /dev/stdout 2>" + dir +
-                      "/errors | cat >/dev/null'");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(read_file(dir + "/errors"), cannot_write("/dev/stdout", ESPIPE));
-}
-
-TEST(CaptureWav, ItsHeaderFollowsTheSoundAndItStopsAtTheLimitOfItsSizes) {
+TEST(CaptureWav, ItStopsAtTheLimitOfItsSizes) {
     const std::string path = fresh_folder("capture_wav") + "/sound.wav";
     CaptureWav wav;
     ASSERT_TRUE(capture_wav_open(&wav, path.c_str()));
-    expect_valid_wav(read_file(path), "empty");
     const uint8_t values[6] = {1, 0, 2, 0, 3, 0};
     ASSERT_TRUE(capture_wav_append(&wav, values, 6));
     expect_valid_wav(read_file(path), "open");  // valid while still being written
-    EXPECT_EQ(read_file(path).size(), 50u);
-
     // The 32-bit sizes hold about 13 hours: beyond that nothing is written.
-    const uint32_t written = wav.data_bytes;
     wav.data_bytes = CAPTURE_WAV_MAX_DATA - 4;
     EXPECT_FALSE(capture_wav_append(&wav, values, 6));
     EXPECT_EQ(errno, EOVERFLOW);
-    EXPECT_EQ(read_file(path).size(), 50u);
-    wav.data_bytes = written;
+    wav.data_bytes = 6;
     ASSERT_TRUE(capture_wav_close(&wav));
     EXPECT_EQ(wav.fd, -1);
-    expect_valid_wav(read_file(path), "closed");
+    const std::string bytes = read_file(path);
+    expect_valid_wav(bytes, "closed");
+    EXPECT_EQ(bytes.substr(44), std::string(reinterpret_cast<const char*>(values), 6));
 }
 
 TEST(CaptureVideo, FindsOnlyExecutableFilesOnThePath) {
@@ -179,18 +149,24 @@ TEST(CaptureVideo, FindsOnlyExecutableFilesOnThePath) {
     EXPECT_FALSE(capture_video_known(".mp4") || capture_video_known("c.mkv") || capture_video_is_webm("a.mp4"));
 }
 
-TEST(CaptureVideo, AnMp4HoldsTheFramesAtTwiceTheSizeWithTheSound) {
-    const std::string dir = fresh_folder("capture_mp4");
+TEST(CaptureVideo, HoldsTheFramesAtTwiceTheSizeWithTheSound) {
+    const std::string dir = fresh_folder("capture_video");
     const CaptureShell own_temp = {"mkdir " + dir + "/tmp", "TMPDIR=" + dir + "/tmp", ">/dev/null"};
-    const CaptureRun run = run_capture_errors("--frames 100 --video " + dir + "/show.mp4", own_temp);
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.output, "");
-    const std::string video = dir + "/show.mp4";
-    EXPECT_NEAR(std::atof(probe(video, "format").c_str()), 100 / 50.0, 2 / 50.0);
-    EXPECT_EQ(probe(video, "v"), "h264,512,512");
-    EXPECT_EQ(probe(video, "a"), "aac");
+    // An MP4 of 100 frames; a WebM of 60 with a key pressed, its sound pass kept as --wav.
+    const CaptureRun mp4 = run_capture_errors("--frames 100 --video " + dir + "/show.mp4", own_temp);
+    const CaptureRun webm = run_capture_errors("--frames 60 --keys 30:space --video " + dir + "/show.webm --wav " +
+                                               dir + "/kept.wav");
+    ASSERT_EQ(mp4.status, 0) << mp4.output;
+    ASSERT_EQ(webm.status, 0) << webm.output;
+    EXPECT_EQ(mp4.output, "");
+    EXPECT_NEAR(std::atof(probe(dir + "/show.mp4", "format").c_str()), 100 / 50.0, 2 / 50.0);
+    EXPECT_NEAR(std::atof(probe(dir + "/show.webm", "format").c_str()), 60 / 50.0, 2 / 50.0);
+    EXPECT_EQ(probe(dir + "/show.mp4", "v") + " " + probe(dir + "/show.mp4", "a"), "h264,512,512 aac");
+    EXPECT_EQ(probe(dir + "/show.webm", "v") + " " + probe(dir + "/show.webm", "a"), "vp9,512,512 opus");
+    expect_valid_wav(read_file(dir + "/kept.wav"), "kept.wav");
     // No frame files, and the temporary sound is gone.
-    EXPECT_EQ(run_command("cd " + dir + " && ls -A . tmp | tr '\\n' ' '").output, ".: show.mp4 tmp  tmp: ");
+    EXPECT_EQ(run_command("cd " + dir + " && ls -A . tmp | tr '\\n' ' '").output,
+              ".: kept.wav show.mp4 show.webm tmp  tmp: ");
 
     // Frame 50 of the video is frame 50 of the show, colours in their places (lossy: close).
     ASSERT_EQ(run_capture("--frames 50 --every 50 --out " + dir + "/frames").status, 0);
@@ -199,19 +175,6 @@ TEST(CaptureVideo, AnMp4HoldsTheFramesAtTwiceTheSizeWithTheSound) {
     const double near = mean_difference(dir + "/video50.ppm", dir + "/frames/frame00050.ppm");
     EXPECT_GE(near, 0);
     EXPECT_LT(near, 8.0);  // about 3.3 here; the neighbouring frame, or red and blue swapped, give 20 and more
-}
-
-TEST(CaptureVideo, AWebmHasVp9AndOpus) {
-    const std::string dir = fresh_folder("capture_webm");
-    const CaptureRun run = run_capture_errors("--frames 60 --keys 30:space --video " + dir + "/show.webm --wav " + dir +
-                                              "/kept.wav");
-    ASSERT_EQ(run.status, 0) << run.output;
-    const std::string video = dir + "/show.webm";
-    EXPECT_NEAR(std::atof(probe(video, "format").c_str()), 60 / 50.0, 2 / 50.0);
-    EXPECT_EQ(probe(video, "v"), "vp9,512,512");
-    EXPECT_EQ(probe(video, "a"), "opus");
-    // The sound pass went to --wav, which is kept.
-    expect_valid_wav(read_file(dir + "/kept.wav"), "kept.wav");
 }
 
 TEST(CaptureVideo, WithoutFfmpegOrWhenItFailsOneLineAndStatusOne) {

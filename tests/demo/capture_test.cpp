@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "demo/builtin.h"
 #include "demo/capture.h"
 #include "demo/capture_fixtures.h"
 #include "demo/demo.h"
-#include "demo/scene.h"
 #include "image/font.h"
 #include "image/img.h"
 
@@ -101,28 +99,19 @@ TEST(Capture, TwoRunsGiveIdenticalFramesAndSound) {
     EXPECT_EQ(sound, read_file(wav2));
     // 13 s of virtual time at 44100 values a second, in whole 8192-byte device buffers.
     ASSERT_GT(sound.size(), 44u + 13 * 44100 * 2 - 8192);
-    EXPECT_EQ(sound.compare(0, 4, "RIFF"), 0);
     EXPECT_EQ((sound.size() - 44) % 8192, 0u);
-    bool audible = false;
-    for (size_t i = 44; i < sound.size() && !audible; ++i) audible = sound[i] != 0;
-    EXPECT_TRUE(audible);
+    EXPECT_TRUE(std::any_of(sound.begin() + 44, sound.end(), [](char c) { return c != 0; })) << "silent";
 }
 
-TEST(Capture, SpaceEndsTheSceneAfterTheCurrentFrame) {
+TEST(Capture, SpaceEndsTheSceneAfterTheCurrentFrameEscFadesAndExitsZero) {
     // Keys may come in any order; a frame's keys are delivered when it is polled.
-    const CaptureRun run = run_capture("--frames 40 --keys 20:space,10:space --checksums");
+    const CaptureRun run = run_capture("--frames 3000 --keys 20:space,10:space,600:esc --checksums");
     ASSERT_EQ(run.status, 0);
     const auto frames = parse_frames(run.output);
     EXPECT_EQ(frames.at(11).presents, 33);  // frame 10 finished, the next scene faded in
     EXPECT_EQ(frames.at(21).presents, 33);
     EXPECT_EQ(frames.at(12).presents, 1);
-}
-
-TEST(Capture, EscInSceneTwoFadesAndExitsZero) {
-    const CaptureRun run = run_capture("--frames 3000 --keys 1100:esc --checksums");
-    ASSERT_EQ(run.status, 0);
-    const auto frames = parse_frames(run.output);
-    EXPECT_EQ(frames.rbegin()->first, 1100);  // nothing after the frame the key acted in
+    EXPECT_EQ(frames.rbegin()->first, 600);  // nothing after the frame Esc acted in
     EXPECT_EQ(frames.at(0).presents, 32);
     const std::vector<uint32_t> black(256 * 256, 0);
     EXPECT_EQ(frames.at(0).checksum, hex_checksum(capture_checksum(black.data(), 256 * 256)));
@@ -137,20 +126,13 @@ TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
     ASSERT_NE(shown, nullptr);
     ASSERT_NE(hidden, nullptr);
 
-    // "32" drawn the way the frame tail draws it, with the coloured 16 x 16 font.
-    Img* charset = img_load_pnm(pnm_charset);
-    ASSERT_NE(charset, nullptr);
-    Font* font = font_create();
-    font->sheet = img_create();
-    img_resize(font->sheet, charset->width * 2, charset->height * 2);
-    img_scale(charset, font->sheet);
-    for (int32_t y = 0; y < font->sheet->height; ++y)
-        for (int32_t x = 0; x < font->sheet->width; ++x)
-            font->sheet->pixels[y * font->sheet->width + x] &= font_hex_gradient(x, y);
-    font->cell_width = font->cell_height = 16;
+    // "32" drawn with the program's own coloured 16 x 16 font, where the counter stands.
+    demo_startup();
+    Font* font = demo.font_hex;
     Img* digits = img_create();
     img_resize(digits, 256, 256);
     font->target = digits;
+    font->pen_x = 0;
     font->pen_y = 256 - 16;
     font_draw_hex8(font, 0x32);
 
@@ -164,8 +146,7 @@ TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
     EXPECT_GT(glyph_pixels, 50);
     EXPECT_EQ(matching_shown, glyph_pixels);     // every digit pixel is on the frame
     EXPECT_LT(matching_hidden, glyph_pixels / 2);  // and was not before the key
-    for (Img** img : {&shown, &hidden, &charset, &digits}) img_destroy(img);
-    font_destroy(&font);
+    for (Img** img : {&shown, &hidden, &digits}) img_destroy(img);
 }
 
 TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
@@ -180,34 +161,11 @@ TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
     EXPECT_NE(help.output.find("--frames N"), std::string::npos);
 }
 
-TEST(CaptureParse, KeyNamesAndDefaults) {
-    CaptureOptions options;
-    bool help = true;
-    char error[128];
-    const char* argv[] = {"demo_capture", "--frames", "5100", "--keys", "300:space,900:8,2:esc", "--out", "d"};
-    ASSERT_TRUE(capture_parse(7, const_cast<char**>(argv), &options, &help, error, sizeof error));
-    EXPECT_FALSE(help);
-    EXPECT_EQ(options.every, 1);
-    ASSERT_EQ(options.key_count, 3);
-    EXPECT_EQ(options.keys[0].frame, 300);
-    EXPECT_EQ(options.keys[0].key, KEY_SPACE);
-    EXPECT_EQ(options.keys[1].key, '8');
-    EXPECT_EQ(options.keys[2].key, KEY_ESC);
-}
-
 TEST(DemoProgram, WithoutAScreenItSaysSoOnOneLineAndExitsOne) {
     // No X server, no named video driver: SDL would settle for an invisible offscreen window.
-    const std::string command = "timeout -s KILL 30 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ASAN_OPTIONS=detect_leaks=0 "
-                                DEMO_BINARY_DIR "/demo 2>&1 >/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string errors;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) errors.append(buffer, n);
-    const int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(errors.rfind("VORT7131: cannot start: no display: ", 0), 0u) << errors;
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    const CaptureRun run = run_command("timeout -s KILL 30 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "
+                                       "ASAN_OPTIONS=detect_leaks=0 " DEMO_BINARY_DIR "/demo 2>&1 >/dev/null");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output.rfind("VORT7131: cannot start: no display: ", 0), 0u) << run.output;
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
 }

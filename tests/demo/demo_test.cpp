@@ -1,37 +1,30 @@
-// The demo's pure rules: keys, scroller speeds, the font colouring, the emblem decay and
-// the swarm's draws.
+// The demo's pure rules: keys, scroller speeds, the emblem decay and the swarm's draws.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "demo/demo.h"
 #include "demo/scene.h"
 
-TEST(DemoKeys, TogglesFlipTheirOwnBitOnly) {
-    struct Case { uint8_t key; int byte; uint8_t bit; };
-    const Case cases[] = {{'1', 3, 0x01}, {'2', 2, 0x01}, {'4', 1, 0x01},
-                          {'5', 1, 0x02}, {'8', 0, 0x01}, {'9', 0, 0x02}};
-    for (const Case& c : cases) {
-        uint8_t before[4];
-        for (int i = 0; i < 4; ++i) before[i] = demo.option_flags[i];
+TEST(DemoKeys, TogglesFlipTheirOwnBitOnlySpaceEndsTheScene) {
+    const struct { uint8_t key; int byte; uint8_t bit; } cases[] = {
+        {'1', 3, 0x01}, {'2', 2, 0x01}, {'4', 1, 0x01}, {'5', 1, 0x02}, {'8', 0, 0x01}, {'9', 0, 0x02},
+        {'a', 0, 0},    {'s', 0, 0},    {'x', 0, 0},    {0, 0, 0},      {0x90, 0, 0}};  // the last five: no flag
+    for (const auto& c : cases) {
+        uint8_t want[4];
+        for (int i = 0; i < 4; ++i) want[i] = demo.option_flags[i];
+        want[c.byte] ^= c.bit;
         EXPECT_EQ(demo_handle_key(c.key), c.key);
-        for (int i = 0; i < 4; ++i) {
-            const uint8_t expected = i == c.byte ? static_cast<uint8_t>(before[i] ^ c.bit) : before[i];
-            EXPECT_EQ(demo.option_flags[i], expected) << "key " << c.key << " byte " << i;
-        }
+        EXPECT_EQ(std::vector<uint8_t>(demo.option_flags, demo.option_flags + 4), std::vector<uint8_t>(want, want + 4))
+            << "key " << int{c.key};
         demo_handle_key(c.key);  // toggles back
-        EXPECT_EQ(demo.option_flags[c.byte], before[c.byte]);
     }
-    EXPECT_EQ(demo.control_flags, 0u);
-}
-
-TEST(DemoKeys, OAndUnknownKeysLeaveTheFlagsSpaceEndsTheScene) {
+    EXPECT_EQ(demo.option_flags[0], 0x02);  // counter hidden and full speed on, as at start
     const uint8_t o_before = display_o_flag;
     demo_handle_key('o');
     EXPECT_EQ(display_o_flag, o_before ^ 1);
-    for (uint8_t key : {uint8_t{'a'}, uint8_t{'s'}, uint8_t{'x'}, uint8_t{0}, uint8_t{0x90}}) demo_handle_key(key);
-    EXPECT_EQ(demo.option_flags[0], 0x02);  // counter hidden and full speed on, as at start
     EXPECT_EQ(demo.control_flags, 0u);
     demo_handle_key(KEY_SPACE);
     EXPECT_EQ(demo.control_flags, CONTROL_NEXT_SCENE);
@@ -43,74 +36,43 @@ TEST(DemoKeysDeathTest, QuitKeysExitWithStatusZero) {
         EXPECT_EXIT(demo_handle_key(key), testing::ExitedWithCode(0), "") << "key " << int{key};
 }
 
-TEST(SceneKeys, BigScrollerSpeedRunsFromMinus31To31) {
-    int32_t speed = 15;
-    for (int i = 0; i < 16; ++i) speed = bigscroll_speed_after_key(speed, 'a');
-    EXPECT_EQ(speed, 31);
-    EXPECT_EQ(bigscroll_speed_after_key(speed, 'a'), 0);
-    EXPECT_EQ(bigscroll_speed_after_key(0, 's'), -1);
-    EXPECT_EQ(bigscroll_speed_after_key(-1, 's'), -2);
-    EXPECT_EQ(bigscroll_speed_after_key(-31, 's'), 0);
-    EXPECT_EQ(bigscroll_speed_after_key(7, 'x'), 7);
-}
-
-TEST(SceneKeys, WaveScrollerSpeedRunsTheOtherWayFromMinus14To14) {
-    int32_t speed = 6;
-    for (int i = 0; i < 8; ++i) speed = starscroll_speed_after_key(speed, 's');
-    EXPECT_EQ(speed, 14);
-    EXPECT_EQ(starscroll_speed_after_key(speed, 's'), 0);  // nine presses from 6
-    EXPECT_EQ(starscroll_speed_after_key(0, 'a'), -1);
-    EXPECT_EQ(starscroll_speed_after_key(-14, 'a'), 0);
-    EXPECT_EQ(starscroll_speed_after_key(INT32_MIN, 'a'), INT32_MAX % 15);  // wraps, never traps
-}
-
-TEST(FontColouring, EveryChannelLiesBetween0x80And0xFC) {
-    for (int32_t y = 0; y < 288; ++y) {
-        for (int32_t x = 0; x < 256; ++x) {
-            const uint32_t c = font_hex_gradient(x, y);
-            for (int shift : {16, 8, 0}) {
-                const uint32_t channel = (c >> shift) & 0xFF;
-                ASSERT_GE(channel, 0x80u) << x << "," << y;
-                ASSERT_LE(channel, 0xFCu) << x << "," << y;
-            }
-            ASSERT_EQ(c >> 24, 0u);
-        }
-    }
-    EXPECT_EQ(font_hex_gradient(0, 0), 0x80FCFCu);
-    EXPECT_EQ(font_hex_gradient(31, 255), 0xFC8080u);
-    EXPECT_EQ(font_hex_gradient(32, 0), font_hex_gradient(0, 0));  // repeats every 32 pixels
+TEST(SceneKeys, ScrollerSpeedsStepAndWrapToZeroAtTheirEnds) {
+    // The big scroller: a up, s down, -31..31; the wave scroller the other way, -14..14.
+    const struct { int32_t (*after)(int32_t, uint8_t); int32_t speed; uint8_t key; int32_t want; } cases[] = {
+        {bigscroll_speed_after_key, 30, 'a', 31},  {bigscroll_speed_after_key, 31, 'a', 0},
+        {bigscroll_speed_after_key, 0, 's', -1},   {bigscroll_speed_after_key, -31, 's', 0},
+        {bigscroll_speed_after_key, 7, 'x', 7},    {starscroll_speed_after_key, 13, 's', 14},
+        {starscroll_speed_after_key, 14, 's', 0},  {starscroll_speed_after_key, 0, 'a', -1},
+        {starscroll_speed_after_key, -14, 'a', 0}, {starscroll_speed_after_key, INT32_MIN, 'a', INT32_MAX % 15}};
+    for (const auto& c : cases) EXPECT_EQ(c.after(c.speed, c.key), c.want) << c.speed << " " << c.key;
 }
 
 TEST(EmblemHalves, AmplitudesFallByOneEveryOtherFrameToZero) {
-    DemoState state{};
-    state.top_amplitude = state.bottom_amplitude = 512;
-    state.bottom_phase = 512;
-    int frames = 0;
-    while (state.top_amplitude > 0) {
-        halves_decay(&state);
-        ++frames;
-        ASSERT_EQ(state.top_amplitude, state.bottom_amplitude);
-        ASSERT_EQ(state.top_amplitude, 512 - frames / 2);
+    // From an even frame counter the first decay comes on the second frame; from an odd one,
+    // carried over, on the first. The halves stay half a period apart.
+    for (const int32_t counter : {0, 1}) {
+        DemoState state{};
+        state.halves_frame_counter = counter;
+        state.top_amplitude = state.bottom_amplitude = 512;
+        state.bottom_phase = 512;
+        for (int frame = 1; frame <= 1030; ++frame) {
+            halves_decay(&state);
+            ASSERT_EQ(state.top_amplitude, std::max(0, 512 - (frame + counter) / 2)) << counter << " " << frame;
+            ASSERT_EQ(state.bottom_amplitude, state.top_amplitude);
+        }
+        EXPECT_EQ((state.bottom_phase - state.top_phase) & 1023, 512);
     }
-    EXPECT_EQ(frames, 1024);
-    EXPECT_EQ((state.bottom_phase - state.top_phase) & 1023, 512);  // always half a period apart
-    halves_decay(&state);
-    halves_decay(&state);
-    EXPECT_EQ(state.top_amplitude, 0);
-
-    // An odd carried-over counter decays on the first frame: 511 instead of 512.
-    DemoState odd{};
-    odd.halves_frame_counter = 1;
-    odd.top_amplitude = odd.bottom_amplitude = 512;
-    halves_decay(&odd);
-    EXPECT_EQ(odd.top_amplitude, 511);
 }
 
 TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
     // What scene 5 relies on over many starts: phases anywhere on the sine, x and y sines
     // stepping 7..70 per frame and per copy, their partners 3..34, swarms of 3 to 66, every
     // value of each range reached; and exactly 13 draws, so the sequence after it is fixed.
-    int32_t least_count = 1000, most_count = 0, least_step[2] = {1000, 1000}, most_step[2] = {0, 0};
+    int32_t least[3] = {1000, 1000, 1000}, most[3] = {0, 0, 0};  // x and y steps, partners, copies
+    const auto seen = [&](int kind, int32_t v) {
+        least[kind] = std::min(least[kind], v);
+        most[kind] = std::max(most[kind], v);
+    };
     for (unsigned seed = 1; seed <= 3000; ++seed) {
         std::srand(seed);
         for (int i = 0; i < 13; ++i) std::rand();
@@ -120,30 +82,12 @@ TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
         swarm_draw_parameters(&state);
         ASSERT_EQ(std::rand(), after) << "seed " << seed;
         for (int i = 0; i < 4; ++i) {
-            const int kind = i < 2 ? 0 : 1;
-            ASSERT_GE(state.swarm_phase[i], 0);
-            ASSERT_LE(state.swarm_phase[i], 1023);
-            for (int32_t step : {state.swarm_frame_step[i], state.swarm_copy_step[i]}) {
-                least_step[kind] = std::min(least_step[kind], step);
-                most_step[kind] = std::max(most_step[kind], step);
-            }
+            ASSERT_TRUE(state.swarm_phase[i] >= 0 && state.swarm_phase[i] <= 1023) << state.swarm_phase[i];
+            seen(i / 2, state.swarm_frame_step[i]);
+            seen(i / 2, state.swarm_copy_step[i]);
         }
-        least_count = std::min(least_count, state.swarm_count);
-        most_count = std::max(most_count, state.swarm_count);
+        seen(2, state.swarm_count);
     }
-    EXPECT_EQ(least_step[0], 7);
-    EXPECT_EQ(most_step[0], 70);
-    EXPECT_EQ(least_step[1], 3);
-    EXPECT_EQ(most_step[1], 34);
-    EXPECT_EQ(least_count, 3);
-    EXPECT_EQ(most_count, 66);
-}
-
-TEST(SpinTable, WidthsMirrorAndNegate) {
-    for (int k = 0; k < 32; ++k) {
-        EXPECT_EQ(spin_table[k], spin_table[31 - k]) << k;
-        EXPECT_EQ(spin_table[32 + k], -spin_table[k]) << k;
-    }
-    EXPECT_EQ(spin_table[0], 2);
-    for (int k = 14; k <= 17; ++k) EXPECT_EQ(spin_table[k], 32);
+    EXPECT_EQ(std::vector<int32_t>(least, least + 3), (std::vector<int32_t>{7, 3, 3}));
+    EXPECT_EQ(std::vector<int32_t>(most, most + 3), (std::vector<int32_t>{70, 34, 66}));
 }

@@ -78,8 +78,9 @@ Measure measure(const Sample& s) {
     return m;
 }
 
-// An exact peak also holds every value inside 16 bits.
-TEST(Song, SixteenQuarterSecondBlocksWithExactPeaks) {
+// Sixteen quarter-second blocks, each with the character it was made to; an exact peak also
+// holds every value inside 16 bits.
+TEST(Song, SixteenQuarterSecondBlocksEachWithItsCharacter) {
     ASSERT_EQ(song_table.count, 16);
     const int32_t embedded[SONG_BLOCKS] = {
         song_block00_count, song_block01_count, song_block02_count, song_block03_count,
@@ -88,27 +89,21 @@ TEST(Song, SixteenQuarterSecondBlocksWithExactPeaks) {
         song_block12_count, song_block13_count, song_block14_count, song_block15_count,
     };
     for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
-        const Sample& s = song_table.blocks[b];
-        EXPECT_EQ(embedded[b], 11025) << "block " << b;
-        EXPECT_EQ(s.count, 11025) << "block " << b;
-        EXPECT_EQ(measure(s).peak, AIMS[b].peak) << "block " << b;
-    }
-}
-
-TEST(Song, EachBlockHasItsDecayAndCrossingRate) {
-    for (int32_t b = 0; b < SONG_BLOCKS; ++b) {
+        SCOPED_TRACE("block " + std::to_string(b));
         const Measure m = measure(song_table.blocks[b]);
         const Aim& aim = AIMS[b];
+        EXPECT_EQ(embedded[b], 11025);
+        EXPECT_EQ(song_table.blocks[b].count, 11025);
+        EXPECT_EQ(m.peak, aim.peak);
         if (aim.decay_ms < 0) {
-            EXPECT_EQ(m.decay_start, -1) << "block " << b << " must not die away";
+            EXPECT_EQ(m.decay_start, -1) << "must not die away";
         } else {
-            ASSERT_GE(m.decay_start, 0) << "block " << b << " never falls below a tenth";
+            ASSERT_GE(m.decay_start, 0) << "never falls below a tenth";
             // |start / 44100 - decay| <= 0.02 s, in values times 1000.
             const int64_t off = static_cast<int64_t>(m.decay_start) * 1000 - static_cast<int64_t>(aim.decay_ms) * RATE;
-            EXPECT_LE(off < 0 ? -off : off, 20 * RATE) << "block " << b << " decays at value " << m.decay_start;
+            EXPECT_LE(off < 0 ? -off : off, 20 * RATE) << "decays at value " << m.decay_start;
         }
-        const int32_t off = m.rate - aim.rate;
-        EXPECT_LE((off < 0 ? -off : off) * 100, 15 * aim.rate) << "block " << b << " crosses at " << m.rate;
+        EXPECT_LE(std::abs(m.rate - aim.rate) * 100, 15 * aim.rate) << "crosses at " << m.rate;
     }
 }
 

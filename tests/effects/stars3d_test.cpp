@@ -58,7 +58,7 @@ TEST(Stars3D, ProjectionAndDepthCells) {
     }
 }
 
-TEST(Stars3D, MirrorPlaneSkippedAndFirstPointOnTop) {
+TEST(Stars3D, MirrorPlaneSkippedFirstPointOnTopAndGreyPlots) {
     Field f(3);
     TestImg target(64, 64);
     f.s->depth = 16;
@@ -68,10 +68,8 @@ TEST(Stars3D, MirrorPlaneSkippedAndFirstPointOnTop) {
     stars3d_draw(f.s, target.img);
     EXPECT_EQ(target.at(33, 33), cell_colour(7));
     EXPECT_EQ(target.lit(), 16);  // nothing of the skipped point
-}
-
-TEST(Stars3D, PlotWritesOneGreyPixelPerPoint) {
-    Field f(2);
+    f.s->depth = 256;
+    stars3d_set_count(f.s, 2);
     f.s->stars[0] = at(200, 128, 0);    // d = 256: grey FF at its own place
     f.s->stars[1] = at(200, 128, 100);  // d = 356: 72 * 256 / 356 + 128 = 179, grey (NOT 356) & FF
     TestImg t(256, 256);

@@ -78,17 +78,6 @@ TEST(FontDrawChar, ClippingBlendingAndOwnership) {
     img_destroy(&target);
 }
 
-TEST(FontText, HexDigits) {
-    Img* target = sized(16, 1);
-    Font* font = numbered_font(16, 8, 2, 1, target);  // codes 0..127, 2 pixels each
-    font_draw_hex8(font, 0x3C);
-    EXPECT_EQ(font->pen_x, 4);
-    font_draw_hex16(font, 0xBEEF09AF);  // bits 15..0 only
-    EXPECT_EQ(shown(target), "33CC0099AAFF....");
-    font_destroy(&font);
-    img_destroy(&target);
-}
-
 TEST(FontBigChar, SetPixelsBecomeBrushCharactersAndBlankCellsOnlyAdvance) {
     Img* target = sized(256, 256);
     Font* big = numbered_font(2, 1, 16, 16, target);
@@ -96,32 +85,32 @@ TEST(FontBigChar, SetPixelsBecomeBrushCharactersAndBlankCellsOnlyAdvance) {
     for (auto [x, y] : {std::pair{0, 0}, {3, 2}, {15, 15}}) img_put_pixel(big->sheet, x, y, 1);
     Font* brush = numbered_font(4, 1, 16, 16, nullptr);
     brush->character = 2;
-    font_draw_big_char(big, brush);
-    EXPECT_EQ(big->pen_x, 256);
-    EXPECT_EQ(brush->target, target);
-    EXPECT_EQ(count_set(target), 3 * 256);
-    for (auto [x, y] : {std::pair{0, 0}, {63, 47}, {240, 240}, {255, 255}})  // cells (0,0) (3,2) (15,15)
-        EXPECT_EQ(img_get_pixel(target, x, y), 3u) << x << "," << y;
-    img_clear(target);
-    for (int32_t code : {1, -1}) {  // a blank cell and a negative code only advance
+    for (int32_t code : {1, -1, 0}) {  // a blank cell and a negative code only advance
         big->pen_x = 0;
         big->character = code;
         font_draw_big_char(big, brush);
         EXPECT_EQ(big->pen_x, 256) << code;
     }
-    EXPECT_EQ(count_set(target), 0);
+    EXPECT_EQ(brush->target, target);
+    EXPECT_EQ(count_set(target), 3 * 256);
+    for (auto [x, y] : {std::pair{0, 0}, {63, 47}, {240, 240}, {255, 255}})  // cells (0,0) (3,2) (15,15)
+        EXPECT_EQ(img_get_pixel(target, x, y), 3u) << x << "," << y;
     font_destroy(&big);
     font_destroy(&brush);
     img_destroy(&target);
 }
 
-TEST(FontText, StringsStopAtLineFeedAndHex32DrawsEightDigits) {
-    Img* target = sized(12, 1);
+TEST(FontText, HexDigitsAndStringsUpToALineFeed) {
+    Img* target = sized(28, 1);
     Font* font = numbered_font(16, 8, 1, 1, target);  // 1 x 1 cells: each character one pixel
     font_draw_string(font, "AB\nC");
     font->pen_x = 3;
     font_draw_hex32(font, 0x0123ABCDu);
-    EXPECT_EQ(shown(target), "AB.0123ABCD.");
+    font_draw_hex8(font, 0x3C);
+    EXPECT_EQ(font->pen_x, 13);
+    font->pen_x = 14;
+    font_draw_hex16(font, 0xBEEF09AF);  // bits 15..0 only
+    EXPECT_EQ(shown(target), "AB.0123ABCD3C.09AF..........");
     img_destroy(&target);
     font_destroy(&font);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "image/img.h"
@@ -15,16 +17,12 @@ inline Img* sized(int32_t w, int32_t h) {
     return img;
 }
 
-// Pixel (x, y) holds 1 + x + 4096 y; with holes, a few are 0 (the colour key).
-inline Img* coded(int32_t w, int32_t h, bool with_holes = false) {
+// Pixel (x, y) holds 1 + x + 4096 y: every pixel differs and none is the colour key.
+inline Img* coded(int32_t w, int32_t h) {
     Img* img = sized(w, h);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            img->pixels[y * w + x] = (with_holes && (x + 2 * y) % 5 == 0) ? 0 : static_cast<uint32_t>(1 + x + 4096 * y);
+    for (int32_t i = 0; i < w * h; ++i) img->pixels[i] = static_cast<uint32_t>(1 + i % w + 4096 * (i / w));
     return img;
 }
-inline int32_t coded_x(uint32_t p) { return static_cast<int32_t>((p - 1) % 4096); }
-inline int32_t coded_y(uint32_t p) { return static_cast<int32_t>((p - 1) / 4096); }
 
 inline int count_set(const Img* img) {
     int n = 0;
@@ -40,6 +38,11 @@ std::string printed(F f, uint8_t& flag = img_debug) {
     f();
     flag = 0;
     return testing::internal::GetCapturedStdout();
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void write_file(const std::string& path, const std::string& content) {

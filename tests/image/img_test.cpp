@@ -1,19 +1,18 @@
-// IMG: resize refusals and the per-pixel operations.
-#include <cstring>
+// IMG: what the image and byte map agreement (grid_test) cannot pin: refusals that protect
+// memory, rectangles that must fit, the scaler's runs, rotation and the image-only row copy.
+#include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "image/image_fixtures.h"
 
-TEST(ImgLifeCycle, ResizeClearsAndRefusalsKeepTheOldPicture) {
-    Img* img = sized(16, 16);
-    img_fill_rect(img, 0, 0, 16, 16, 0x123456);
-    img_resize(img, 256, 128);
-    EXPECT_EQ(img->width * 1000 + img->height, 256128);
-    EXPECT_EQ(count_set(img), 0);
-    img_resize(img, 4, 4);
+TEST(ImgLifeCycle, RefusedResizeKeepsTheOldPicture) {
+    Img* img = sized(4, 4);
     img->pixels[15] = 9;
     for (const auto& s : {std::pair{-1, 4}, {1 << 14, 1 << 13}, {INT32_MAX, INT32_MAX}, {INT32_MAX, 2}}) {
-        img_resize(img, s.first, s.second);
-        EXPECT_EQ(img->width * 1000 + img->height, 4004) << s.first;  // the old picture stays whole
+        EXPECT_EQ(printed([&] { img_resize(img, s.first, s.second); }), "IMG error\n") << s.first;
+        EXPECT_EQ(img->width * 1000 + img->height, 4004) << s.first;
         EXPECT_EQ(img->pixels[15], 9u);
     }
     img_resize(img, 0, 0);  // empty is a valid size and still owns a buffer
@@ -22,93 +21,98 @@ TEST(ImgLifeCycle, ResizeClearsAndRefusalsKeepTheOldPicture) {
     EXPECT_EQ(img, nullptr);
 }
 
-TEST(ImgPixels, PutGetAndRectanglesThatMustFit) {
-    Img* img = sized(8, 6);
-    img_put_pixel(img, 3, 5, 0xABCDEF);
-    img_put_pixel(img, -1, 0, 1);  // outside: ignored
-    img_put_pixel(img, 8, 0, 1);
-    img_put_pixel(img, INT32_MIN, INT32_MAX, 1);
-    EXPECT_EQ(img->pixels[5 * 8 + 3], 0xABCDEFu);
-    EXPECT_EQ(img_get_pixel(img, 8, 0), 0u);
-    EXPECT_EQ(count_set(img), 1);
-    img_clear(img);
-    // Rectangles that do not fit are refused, not clipped.
-    const int32_t bad[][4] = {{0, 0, 0, 1}, {0, 0, 1, 0}, {0, 0, 9, 1},         {0, 0, 1, 7},
-                              {-1, 0, 2, 2}, {8, 0, 1, 1}, {1, 1, INT32_MAX, 1}, {INT32_MAX, 0, 1, 1}};
-    for (const auto& r : bad)
-        EXPECT_EQ(printed([&] {
-                      img_fill_rect(img, r[0], r[1], r[2], r[3], 1);
-                      img_frame_rect(img, r[0], r[1], r[2], r[3], 1);
-                  }),
-                  "IMG error\nIMG error\n")
-            << r[0] << " " << r[2];
-    EXPECT_EQ(count_set(img), 0);
-    img_fill_rect(img, 0, 0, 8, 6, 0x11);
-    EXPECT_EQ(count_set(img), 48);
-    img_destroy(&img);
+// Each call is refused with one error line and leaves every pixel as it was.
+TEST(ImgRefusals, BadArgumentsChangeNothing) {
+    Img* a = coded(8, 6);
+    Img* b = coded(5, 3);
+    Img* small = sized(1, 3);
+    const std::function<void()> refused[] = {
+        // Rectangle fills must fit, and hold a pixel at least.
+        [&] { img_fill_rect(a, 0, 0, 0, 1, 1); }, [&] { img_fill_rect(a, 0, 0, 9, 1, 1); },
+        [&] { img_fill_rect(a, 0, 0, 1, 7, 1); }, [&] { img_fill_rect(a, -1, 0, 2, 2, 1); },
+        [&] { img_fill_rect(a, 8, 0, 1, 1, 1); }, [&] { img_fill_rect(a, 1, 1, INT32_MAX, 1, 1); },
+        [&] { img_frame_rect(a, 0, 5, 1, 2, 1); }, [&] { img_frame_rect(a, INT32_MAX, 0, 1, 1, 1); },
+        // Rows and columns must exist; the mask needs a target of its count; copies one size.
+        [&] { img_copy_row(b, a, 3, 0); }, [&] { img_copy_row(b, a, 0, -1); },
+        [&] { img_or_row_wrap(b, a, 3, 0, 0); }, [&] { img_copy_row_wrap(b, a, 0, 6, 0); },
+        [&] { img_copy_column_wrap(b, a, 5, 0, 0); }, [&] { img_copy_column_wrap(b, a, -1, 0, 0); },
+        [&] { img_copy_column_wrap(b, a, 0, 8, 0); }, [&] { img_and_mask(b, small); },
+        [&] { img_copy(b, a); }, [&] { img_blit_stepped(b, a, 0, 0, 0, 0, 5, 3, 0, 1); },
+        // A circle needs a radius and a centre inside.
+        [&] { img_circle(a, 4, 3, 0, 1); }, [&] { img_circle(a, -1, 3, 2, 1); }, [&] { img_circle(a, 4, 6, 2, 1); },
+    };
+    Img* before = img_clone(a);
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        EXPECT_EQ(printed(refused[i]), "IMG error\n") << "call " << i;
+        EXPECT_EQ(img_equal(a, before), 1) << "call " << i;
+    }
+    img_fill_rect(a, 0, 0, 8, 6, 0);  // exactly fitting
+    img_frame_rect(a, 1, 1, 7, 5, 0x11);  // exactly fitting: the border only
+    EXPECT_EQ(count_set(a), 7 + 7 + 3 + 3);
+    EXPECT_EQ(img_get_pixel(a, 4, 5) + img_get_pixel(a, 7, 3) + img_get_pixel(a, 4, 1), 3 * 0x11u);
+    for (Img** p : {&a, &b, &small, &before}) img_destroy(p);
 }
 
-TEST(ImgPixels, FadeAndMask) {
-    Img* img = sized(4, 1);
-    const uint32_t before[] = {0x00FF8004, 0xFF000000, 0x12070809, 0x00080808};
-    std::memcpy(img->pixels, before, sizeof before);
-    img_fade(img, 8);  // the top byte drops; at or below the step: transparent
-    const uint32_t faded[] = {0x00F77800, 0, 0x00000001, 0};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(img->pixels[i], faded[i]) << i;
-    Img* mask = sized(2, 2);
-    Img* target = sized(3, 2);
-    for (int i = 0; i < 6; ++i) target->pixels[i] = 0xFFFFFF;
-    mask->pixels[0] = 0x0000FF;
-    mask->pixels[3] = 0xFF00FF;
-    img_and_mask(mask, target);
-    const uint32_t want[] = {0x0000FF, 0, 0, 0xFF00FF, 0xFFFFFF, 0xFFFFFF};  // count from the mask
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(target->pixels[i], want[i]) << i;
-    img_resize(img, 1, 3);  // fewer pixels than the mask: refused
-    img->pixels[0] = 5;
-    EXPECT_EQ(printed([&] { img_and_mask(mask, img); }), "IMG error\n");
-    EXPECT_EQ(img->pixels[0], 5u);
-    for (Img** p : {&img, &mask, &target}) img_destroy(p);
-}
-
-TEST(ImgPixels, CircleOutline) {
-    Img* img = sized(40, 40);
-    img_circle(img, 20, 20, 10, 0x808080);
-    // Right-hand points sit one column in: the outline mirrors about x = 19.5 and y = 20.
-    for (auto [x, y] : {std::pair{28, 20}, {11, 20}, {20, 11}, {19, 29}}) EXPECT_EQ(img_get_pixel(img, x, y), 0x808080u);
-    EXPECT_EQ(img_get_pixel(img, 29, 20), 0u);
-    img_clear(img);
-    img_circle(img, 0, 20, 5, 1);  // centre on the left edge: the points with x >= 0 only
-    EXPECT_EQ(img_get_pixel(img, 3, 20), 1u);
-    img_clear(img);
-    EXPECT_EQ(printed([&] {
-                  img_circle(img, 20, 20, 0, 1);
-                  img_circle(img, -1, 20, 5, 1);
-                  img_circle(img, 20, 40, 5, 1);
-              }),
-              "IMG error\nIMG error\nIMG error\n");
-    img_circle(img, 39, 39, INT32_MAX, 1);  // every point far outside; none may wrap back in
-    EXPECT_EQ(count_set(img), 0);
-    img_destroy(&img);
-}
-
-TEST(ImgPixels, CopyCloneRow) {
+TEST(ImgPixels, CopyRowCloneAndEqual) {
     Img* a = coded(5, 3);
-    Img* b = img_create();
-    EXPECT_EQ(printed([&] { img_copy(a, b); }), "IMG error\n");  // sizes differ
     Img* c = img_clone(a);
     ASSERT_NE(c, nullptr);
     EXPECT_NE(c->pixels, a->pixels);
     EXPECT_EQ(img_equal(a, c), 1);
-    c->pixels[14] ^= 0x100;
+    c->pixels[14] ^= 0x100;  // the last pixel, one bit
     EXPECT_EQ(img_equal(a, c), 0);
     Img* wide = sized(8, 2);
     img_copy_row(a, wide, 2, 1);  // min(5, 8) pixels: nothing read past the narrower row
-    EXPECT_EQ(wide->pixels[8 + 4], a->pixels[14]);
-    EXPECT_EQ(wide->pixels[8 + 5], 0u);
-    EXPECT_EQ(printed([&] {
-                  img_copy_row(a, wide, 3, 0);
-                  img_copy_row(a, wide, 0, -1);
-              }),
-              "IMG error\nIMG error\n");
-    for (Img** p : {&a, &b, &c, &wide}) img_destroy(p);
+    std::vector<uint32_t> want(a->pixels + 10, a->pixels + 15);
+    want.resize(8, 0);
+    EXPECT_EQ(std::vector<uint32_t>(wide->pixels + 8, wide->pixels + 16), want);
+    EXPECT_EQ(img_get_pixel(a, 5, 0) + img_get_pixel(a, 0, -1), 0u);  // outside reads 0
+    for (Img** p : {&a, &c, &wide}) img_destroy(p);
+}
+
+TEST(ImgScale, RunTableGrowAndShrink) {
+    // Counter k counts the i in 0..a-1 with i * b / a rounding down to k.
+    const std::pair<std::pair<int32_t, int32_t>, std::vector<int32_t>> tables[] = {
+        {{7, 3}, {3, 2, 2}}, {{10, 4}, {3, 2, 3, 2}}, {{4, 4}, {1, 1, 1, 1}}, {{9, 1}, {9}}, {{5, 0}, {}}};
+    for (const auto& [ab, want] : tables) {
+        int32_t* table = img_run_table(ab.first, ab.second);
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(std::vector<int32_t>(table, table + ab.second), want) << ab.first << "/" << ab.second;
+        std::free(table);
+    }
+    for (const auto& [a, b] : {std::pair{3, 4}, {3, -1}, {INT32_MAX, 1}}) EXPECT_EQ(img_run_table(a, b), nullptr);
+    // A 7 x 7 source onto 3 or 9 pixels an axis: a growing axis repeats source pixels, a
+    // shrinking one shows the last of each run, except rows shrinking under a growing width,
+    // which show the first.
+    const std::vector<int32_t> grow = {0, 0, 1, 2, 3, 3, 4, 5, 6}, last = {2, 4, 6}, first = {0, 3, 5};
+    const std::vector<int32_t> cases[][2] = {{last, last}, {grow, first}, {last, grow}, {grow, grow}};
+    Img* source = coded(7, 7);
+    for (const auto& [cols, rows] : cases) {
+        const auto dw = static_cast<int32_t>(cols.size()), dh = static_cast<int32_t>(rows.size());
+        Img* destination = sized(dw, dh);
+        img_scale(source, destination);
+        for (int32_t y = 0; y < dh; ++y)
+            for (int32_t x = 0; x < dw; ++x)
+                EXPECT_EQ(destination->pixels[y * dw + x], source->pixels[rows[y] * 7 + cols[x]])
+                    << dw << "x" << dh << " at " << x << "," << y;
+        img_destroy(&destination);
+    }
+    img_destroy(&source);
+}
+
+TEST(ImgRotate, SizeCentreAndRefusal) {
+    Img* source = coded(16, 10);
+    Img* turned = img_rotate(source, 256 + 1024 * 5);  // a quarter turn, whole turns ignored
+    ASSERT_NE(turned, nullptr);
+    EXPECT_EQ(turned->width * 100 + turned->height, 2214);                // 16 * 92667 >> 16 by 10 * ...
+    EXPECT_EQ(turned->pixels[7 * 22 + 11], source->pixels[5 * 16 + 8]);  // centre onto centre
+    // The source's right column becomes the top row, read top to bottom from x = 6.
+    EXPECT_EQ(turned->pixels[6], source->pixels[15]);
+    EXPECT_EQ(turned->pixels[16], source->pixels[9 * 16 + 15]);
+    EXPECT_EQ(turned->pixels[5], 0u);
+    img_destroy(&turned);
+    Img* huge = sized(8192, 8192);  // the largest accepted picture; its rotation is not
+    EXPECT_EQ(printed([&] { EXPECT_EQ(img_rotate(huge, 3), nullptr); }), "IMG error\n");
+    img_destroy(&huge);
+    img_destroy(&source);
 }

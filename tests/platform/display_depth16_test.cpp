@@ -2,20 +2,14 @@
 // 512 bytes: presenting a 32-bit frame there must convert, never block-copy 256 KiB into a
 // 128 KiB surface. Runs against its own Xvfb; skipped where Xvfb is not installed.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/platform_fixtures.h"
-
-extern char** environ;
 
 namespace {
 
@@ -35,41 +29,25 @@ int mismatches(const TestFrame& frame) {
 class Depth16 : public ::testing::Test {
 protected:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        // -displayfd: the server picks a free display and writes its number when ready;
-        // -terminate: it ends with its last client, even if this test dies.
-        const std::string fd_text = std::to_string(fds[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "320x240x16",
-                              "-nolisten", "tcp", "-terminate", nullptr};
-        const int spawned = posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        std::string number;
-        pollfd ready{fds[0], POLLIN, 0};
-        char c = 0;
-        while (spawned == 0 && poll(&ready, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (spawned != 0) {
-            server = 0;
-            GTEST_SKIP() << "Xvfb is not installed";
-        }
-        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-        ASSERT_EQ(setenv("DISPLAY", (":" + number).c_str(), 1), 0);
+        // The shell says its pid and becomes the server, which picks a free display and writes
+        // its number when ready (-displayfd) and ends with its last client (-terminate).
+        server = popen("command -v Xvfb >/dev/null || exit; echo $$; exec Xvfb -displayfd 1 -screen 0 320x240x16 "
+                       "-nolisten tcp -terminate 2>/dev/null", "r");
+        ASSERT_NE(server, nullptr);
+        char line[32] = {};
+        if (std::fgets(line, sizeof line, server) == nullptr) GTEST_SKIP() << "Xvfb is not installed";
+        pid = std::atoi(line);
+        ASSERT_NE(std::fgets(line, sizeof line, server), nullptr) << "Xvfb did not start";
+        ASSERT_EQ(setenv("DISPLAY", (":" + std::to_string(std::atoi(line))).c_str(), 1), 0);
         ASSERT_EQ(setenv("SDL_VIDEODRIVER", "x11", 1), 0);
     }
     void TearDown() override {
         if (display_the_display != nullptr) display_destroy(&display_the_display);
-        if (server > 0) {
-            kill(server, SIGTERM);
-            waitpid(server, nullptr, 0);
-        }
+        if (pid > 0) kill(pid, SIGTERM);
+        if (server != nullptr) pclose(server);
     }
-    pid_t server = 0;
+    FILE* server = nullptr;
+    pid_t pid = 0;
 };
 
 TEST_F(Depth16, EveryPresentConvertsIntoA16BitScreen) {
