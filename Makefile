@@ -119,7 +119,7 @@ test-web: deps-web-test web
 	$(MAKE) --no-print-directory host-tools HOST_TARGETS=demo_capture
 	cd tests/web && npm ci --no-audit --no-fund
 	cd tests/web && DEMO_CAPTURE=$(CURDIR)/$(HOST)/demo_capture DEMO_WEB_DIR=$(CURDIR)/build/web \
-	    node --test --test-reporter=spec page_test.mjs
+	    node --test page_test.mjs
 
 # Native helpers for the page's build and tests, in the HOST build (configured if missing).
 host-tools: deps-run
