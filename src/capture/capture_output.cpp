@@ -1,4 +1,4 @@
-#include "demo/capture_output.h"
+#include "capture/capture_output.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,4 +1,4 @@
-#include "demo/capture.h"
+#include "capture/capture.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "demo/capture_output.h"
+#include "capture/capture_output.h"
 #include "demo/demo.h"
 #include "demo/options.h"
 #include "image/img.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "demo/capture.h"
-#include "demo/capture_fixtures.h"
+#include "capture/capture.h"
+#include "capture/capture_fixtures.h"
 #include "demo/demo.h"
 #include "image/font.h"
 #include "image/img.h"

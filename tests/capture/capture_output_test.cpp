@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "demo/capture_fixtures.h"
-#include "demo/capture_output.h"
+#include "capture/capture_fixtures.h"
+#include "capture/capture_output.h"
 #include "image/img.h"
 
 namespace {
