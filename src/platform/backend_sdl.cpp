@@ -70,9 +70,9 @@ void show_scaled() {
 // The whole-number scale for a width x height frame on the desktop, or 0 when the SDL layer
 // should scale (the user chose its filter, the desktop is not bigger than the frame or its
 // size is unknown, or its pixels are neither 16 nor 32 bits).
-int32_t full_screen_factor(int32_t width, int32_t height, const SDL_VideoInfo* desktop) {
+int32_t full_screen_factor(int32_t width, int32_t height, int32_t depth, const SDL_VideoInfo* desktop) {
     if (user_scale_method != 0 || desktop == nullptr || desktop->vfmt == nullptr) return 0;
-    const int bytes = desktop->vfmt->BytesPerPixel;
+    const int bytes = depth != 0 ? depth / 8 : desktop->vfmt->BytesPerPixel;
     if ((bytes != 2 && bytes != 4) || width <= 0 || height <= 0) return 0;
     const int32_t across = desktop->current_w / width;
     const int32_t down = desktop->current_h / height;
@@ -83,12 +83,12 @@ int32_t full_screen_factor(int32_t width, int32_t height, const SDL_VideoInfo* d
 }
 
 // The desktop-sized screen and the frame surface in front of it; null when either fails.
-SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, uint32_t flags) {
+SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, int32_t depth, uint32_t flags) {
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
-    SDL_Surface* screen = SDL_SetVideoMode(desktop->current_w, desktop->current_h, 0, flags);
+    SDL_Surface* screen = SDL_SetVideoMode(desktop->current_w, desktop->current_h, depth, flags);
     if (screen == nullptr) return nullptr;
     if (screen->w < width * factor || screen->h < height * factor ||
-        screen->format->BytesPerPixel != desktop->vfmt->BytesPerPixel) {
+        screen->format->BytesPerPixel != (depth != 0 ? depth / 8 : desktop->vfmt->BytesPerPixel)) {
         SDL_SetError("the full screen came back %dx%d, too small for %d x %dx%d", screen->w, screen->h, factor,
                      width, height);
         return nullptr;
@@ -135,11 +135,18 @@ BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bi
     set_scaling_defaults(flags);
     SDL_Surface* screen = nullptr;
     int32_t factor = 0;
-    if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0 &&
-        (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0))
-        factor = full_screen_factor(width, height, SDL_GetVideoInfo());
-    if (factor > 0) screen = open_scaled(width, height, factor, flags);
-    if (screen == nullptr) screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // The SDL layer has no name for some screens' pixels (30 bits, 10 a channel; 8 bits with a
+    // palette) and would settle for 16 bits: ask for 32, which it converts for the screen.
+    const SDL_VideoInfo* desktop = video ? SDL_GetVideoInfo() : nullptr;
+    const bool unknown = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 0;
+    const int32_t depth = bits_per_pixel == 0 && unknown ? 32 : bits_per_pixel;
+    if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0 && video)
+        factor = full_screen_factor(width, height, depth, desktop);
+    if (factor > 0) screen = open_scaled(width, height, factor, depth, flags);
+    if (screen == nullptr) screen = SDL_SetVideoMode(width, height, depth, flags);
+    if (screen == nullptr && unknown)
+        SDL_SetError("the screen's colour depth is not supported: the show needs 16, 24, 30 or 32 bits per pixel");
     // With no X server or other screen, SDL settles for its offscreen driver: a window
     // nobody can see. Unless that driver was asked for by name, it is no display at all.
     char driver[32] = {};
