@@ -149,7 +149,7 @@ TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
     for (Img** img : {&shown, &hidden, &digits}) img_destroy(img);
 }
 
-TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
+TEST(Capture, BadArgumentsGetOneLineAndStatusTwoAndEveryScriptedKeyArrives) {
     for (const char* arguments : {"", "--frames", "--frames 0", "--frames x", "--frames 5 --bogus",
                                   "--frames 5 --keys 3", "--frames 5 --keys 3:nosuchkey",
                                   "--frames 5 --every 2", "--frames 5 --video", "--frames 5 --video x.avi",
@@ -159,6 +159,22 @@ TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
     const CaptureRun help = run_capture("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--frames N"), std::string::npos);
+
+    // A frame takes as many keys as one poll of the queue holds, and none is lost: the last
+    // frame's own Esc ends the show there. A script of any length is taken (a long soak's).
+    auto keys_at = [](int first, int count, int step) {
+        std::string list;
+        for (int i = 0; i < count; ++i) list += (i > 0 ? "," : "") + std::to_string(first + i * step) + ":x";
+        return list;
+    };
+    const CaptureRun too_many = run_capture_errors("--frames 10 --keys " + keys_at(10, 257, 0));
+    EXPECT_EQ(too_many.status, 2);
+    EXPECT_EQ(too_many.output, "demo_capture: --keys: 257 keys for frame 10; a frame takes at most 256\n");
+    const CaptureRun full = run_capture("--frames 10 --checksums --keys " + keys_at(9, 256, 0) + " --keys " +
+                                        keys_at(10, 256, 0));
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(parse_frames(full.output).rbegin()->first, 10);
+    EXPECT_EQ(run_capture("--frames 1 --keys " + keys_at(2, 6000, 1)).status, 0);
 }
 
 TEST(DemoProgram, WithoutAScreenItSaysSoOnOneLineAndExitsOne) {
