@@ -41,7 +41,7 @@ bool frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key)) {
         font->target = demo.frame;
         font->pen_x = 0;
         font->pen_y = demo.frame_height - font->cell_height;
-        font_draw_hex8(font, static_cast<uint8_t>(measured_fps & 0xFF));
+        font_draw_hex8(font, static_cast<uint8_t>(fps.measured_fps & 0xFF));
     }
     display_present(demo.display, demo.frame);
     music_tick(demo.music);
@@ -103,7 +103,7 @@ void demo_startup() {
     for (const Scene* scene : scene_table)
         if (scene->setup != nullptr) scene->setup();
 
-    target_fps = DEMO_TARGET_FPS;
+    fps.target_fps = DEMO_TARGET_FPS;
 }
 
 void demo_main(uint32_t video_flags) {
