@@ -42,6 +42,7 @@ test: deps-test
 	cmake --build build/tsan -j $(JOBS) --target test_audio_threads
 	cd build/tsan && ctest --output-on-failure -L threads
 	$(MAKE) --no-print-directory test-web HOST=build/test
+	@./tools/test-ratio || true
 
 install: deps-run release
 	cmake --install build/release --prefix "$(PREFIX)"
