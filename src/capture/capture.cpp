@@ -18,6 +18,7 @@
 #include "capture/capture_wav.h"
 #include "common/std_streams.h"
 #include "demo/demo.h"
+#include "demo/options.h"
 #include "platform/backend_headless.h"
 
 namespace {
@@ -40,6 +41,7 @@ struct Recorder {
     uint64_t video_frames;              // frames sent to the video: one per 20 ms of the clock
 };
 Recorder recorder;  // the one recording of this process
+const char* program_name = "demo_capture";  // as started: installed, vort7131-capture
 
 // Lets go of everything: the WAV keeps a header for what it holds, every ffmpeg is stopped
 // and every temporary file removed.
@@ -54,7 +56,7 @@ void abandon() {
 [[noreturn]] void stop(int signal_number) {
     abandon();
     char line[256];
-    const int n = std::snprintf(line, sizeof line, "demo_capture: stopped by SIG%s after frame %d%s\n",
+    const int n = std::snprintf(line, sizeof line, "%s: stopped by SIG%s after frame %d%s\n", program_name,
                                 sigabbrev_np(signal_number), recorder.frame,
                                 recorder.recording_video ? "; no video made" : "");
     if (n > 0 && write(STDERR_FILENO, line, static_cast<size_t>(n)) < 0) {
@@ -78,7 +80,7 @@ void stop_if_asked() {
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     abandon();
-    std::fprintf(stderr, "demo_capture: %s\n", line);
+    std::fprintf(stderr, "%s: %s\n", program_name, line);
     std::fflush(stdout);
     _exit(1);
 }
@@ -236,16 +238,17 @@ uint64_t capture_checksum(const uint32_t* pixels, int64_t count) {
 
 int capture_main(int argc, char** argv) {
     std_streams_reserve();
+    program_name = options_program_name(argc > 0 ? argv[0] : nullptr, program_name);
     bool help = false;
     char error[256] = {};
     CaptureOptions& options = recorder.options;
     if (!capture_parse(argc, argv, &options, &help, error, sizeof error)) {
-        std::fprintf(stderr, "demo_capture: %s\n", error);
+        std::fprintf(stderr, "%s: %s\n", program_name, error);
         return 2;
     }
     if (help) {
-        if (std::fputs(capture_usage(), stdout) < 0 || std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "demo_capture: cannot write standard output: %s\n", std::strerror(errno));
+        if (capture_print_usage(stdout, program_name) < 0 || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "%s: cannot write standard output: %s\n", program_name, std::strerror(errno));
             return 1;
         }
         return 0;

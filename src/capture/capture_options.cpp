@@ -107,9 +107,10 @@ bool capture_frame_path(const char* out_dir, int32_t frame, char* path, int32_t 
     return n > 0 && n < size && n <= CAPTURE_PATH_MAX;
 }
 
-const char* capture_usage() {
-    return "usage: demo_capture --frames N [--every K] [--keys F:KEY,...] [--out DIR] [--wav FILE]\n"
-           "                    [--video FILE] [--checksums] [--rss K]\n"
+int capture_print_usage(FILE* out, const char* program) {
+    const int indent = static_cast<int>(std::strlen(program)) + 8;  // under "--frames"
+    return std::fprintf(out, "usage: %s --frames N [--every K] [--keys F:KEY,...] [--out DIR] [--wav FILE]\n"
+           "%*s[--video FILE] [--checksums] [--rss K]\n"
            "Runs the demo headless on a virtual 50 frames-per-second clock and records it.\n"
            "  --frames N     frames to run in all (fades are not frames), then Esc ends the show\n"
            "  --every K      with --out, write every K-th frame (default 1)\n"
@@ -130,7 +131,8 @@ const char* capture_usage() {
            "ffmpeg fails (one line says which and why), 2 on bad arguments, 128 + the signal when\n"
            "a signal stopped it (Ctrl-C 130, SIGTERM 143, SIGHUP 129). What a stopped or failed\n"
            "recording leaves is valid: the WAV holds the sound so far under a correct header, every\n"
-           "picture file is whole (a cut one is removed), and a video is made whole or not at all.\n";
+           "picture file is whole (a cut one is removed), and a video is made whole or not at all.\n",
+                        program, indent, "");
 }
 
 bool capture_parse(int argc, char** argv, CaptureOptions* options, bool* help, char* error, int32_t error_size) {

@@ -3,6 +3,7 @@
 // plain record or a one-line reason out. Everything that can be judged without touching a
 // file is judged here: numbers, key names, keys a frame can take, lengths of output names.
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/backend_headless.h"
@@ -32,7 +33,7 @@ struct CaptureOptions {
 // Parses the command line; false with a one-line reason in error (error_size bytes) when
 // the arguments are bad. --help sets *help and returns true.
 bool capture_parse(int argc, char** argv, CaptureOptions* options, bool* help, char* error, int32_t error_size);
-const char* capture_usage();  // the --help text
+int capture_print_usage(FILE* out, const char* program);  // the --help text naming program; fprintf's result
 // The name of frame number frame's picture under --out DIR; false when it would not fit size
 // bytes or CAPTURE_PATH_MAX characters.
 bool capture_frame_path(const char* out_dir, int32_t frame, char* path, int32_t size);
