@@ -60,9 +60,10 @@ inline std::string read_file(const std::string& path) {
     return content.str();
 }
 
-// A folder of its own for one test, empty.
+// A folder of its own for one test, empty; the process id keeps other runs of the same
+// tests on this machine out of it.
 inline std::string fresh_folder(const std::string& name) {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = testing::TempDir() + name + "_" + std::to_string(getpid());
     run_command("rm -rf '" + path + "' && mkdir -p '" + path + "'");
     return path;
 }

@@ -46,7 +46,7 @@ std::string hex_checksum(uint64_t value) {
 }  // namespace
 
 TEST(Capture, FullCycleEndsEachSceneAtItsBudgetAndMatchesTheGoldenFrames) {
-    const std::string sound = testing::TempDir() + "full_cycle.wav";
+    const std::string sound = fresh_folder("capture_cycle") + "/full_cycle.wav";
     const CaptureRun run = run_capture("--frames 5100 --checksums --wav " + sound);
     ASSERT_EQ(run.status, 0);
     const auto frames = parse_frames(run.output);
@@ -95,8 +95,8 @@ TEST(Capture, FullCycleEndsEachSceneAtItsBudgetAndMatchesTheGoldenFrames) {
 
 TEST(Capture, TwoRunsGiveIdenticalFramesAndSound) {
     // 650 frames include the music's mixes at frames 1, 301 and 601 and a key press.
-    const std::string wav1 = testing::TempDir() + "capture_a.wav";
-    const std::string wav2 = testing::TempDir() + "capture_b.wav";
+    const std::string dir = fresh_folder("capture_twice");
+    const std::string wav1 = dir + "/a.wav", wav2 = dir + "/b.wav";
     const CaptureRun first = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav1);
     const CaptureRun second = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav2);
     ASSERT_EQ(first.status, 0);
@@ -125,7 +125,7 @@ TEST(Capture, SpaceEndsTheSceneAfterTheCurrentFrameEscFadesAndExitsZero) {
 }
 
 TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
-    const std::string dir = testing::TempDir() + "capture_fps";
+    const std::string dir = fresh_folder("capture_fps");
     const CaptureRun run = run_capture("--frames 120 --keys 60:8 --every 60 --out " + dir);
     ASSERT_EQ(run.status, 0);
     Img* shown = img_load_file((dir + "/frame00120.ppm").c_str());

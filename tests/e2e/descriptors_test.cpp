@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -31,7 +32,7 @@ int shell(const std::string& command) {
 }
 
 TEST(Descriptors, ClosedOrFullStandardOutputIsAFailureAndNeverAFileOfTheProgram) {
-    const std::string dir = testing::TempDir() + "descriptors";
+    const std::string dir = testing::TempDir() + "descriptors_" + std::to_string(getpid());
     shell("rm -rf " + dir + " && mkdir -p " + dir);
     auto cannot = [](const std::string& program, const char* why) {
         return program + ": cannot write standard output: " + why + "\n";
