@@ -38,7 +38,6 @@ struct Recorder {
     const char* sound_path;             // its name: --wav, or the video's temporary
     CaptureVideo video;                 // ffmpeg taking the frames, if any
     bool recording_video;
-    uint64_t video_frames;              // frames sent to the video: one per 20 ms of the clock
 };
 Recorder recorder;  // the one recording of this process
 const char* program_name = "demo_capture";  // as started: installed, vort7131-capture
@@ -97,7 +96,6 @@ void send_video_frame() {
     char error[4600];
     if (!capture_video_frame(&recorder.video, recorder.last_pixels.data(), SCREEN_PIXELS, error, sizeof error))
         fail("%s", error);
-    ++recorder.video_frames;
 }
 
 // At exit (after the closing fade): with --checksums, the presents since the last frame and
@@ -112,7 +110,7 @@ void finish() {
     if (std::fflush(stdout) != 0) fail("cannot write standard output: %s", std::strerror(errno));
     if (!capture_wav_close(&recorder.wav)) fail("cannot write %s: %s", recorder.sound_path, std::strerror(errno));
     if (!recorder.recording_video) return;
-    if (recorder.video_frames == 0) send_video_frame();  // a show too short for the clock to move
+    if (recorder.video.frames == 0) send_video_frame();  // a show too short for the clock to move
     char error[4600];
     if (!capture_video_finish(&recorder.video, recorder.sound_path, error, sizeof error)) fail("%s", error);
 }
@@ -130,7 +128,7 @@ void on_present(void*, const uint32_t* pixels, int32_t width, int32_t height) {
 void on_clock(void*, uint64_t now_ms) {
     stop_if_asked();
     if (!recorder.recording_video) return;
-    while ((recorder.video_frames + 1) * VIDEO_FRAME_MS <= now_ms) send_video_frame();
+    while (static_cast<uint64_t>(recorder.video.frames + 1) * VIDEO_FRAME_MS <= now_ms) send_video_frame();
 }
 
 void on_audio(void*, const uint8_t* bytes, int32_t len) {
