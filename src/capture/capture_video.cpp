@@ -53,7 +53,12 @@ void describe_status(int status, char* text, size_t size) {
     if (status >= 0 && WIFEXITED(status)) {
         std::snprintf(text, size, "exit status %d", WEXITSTATUS(status));
     } else if (status >= 0 && WIFSIGNALED(status)) {
-        std::snprintf(text, size, "killed by signal %d", WTERMSIG(status));
+        const char* name = sigabbrev_np(WTERMSIG(status));  // null for a real-time signal
+        if (name != nullptr) {
+            std::snprintf(text, size, "killed by SIG%s", name);
+        } else {
+            std::snprintf(text, size, "killed by signal %d", WTERMSIG(status));
+        }
     } else {
         std::snprintf(text, size, "it did not run");
     }

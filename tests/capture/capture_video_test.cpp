@@ -145,7 +145,7 @@ TEST(CaptureVideo, WhenFfmpegIsMissingOrFailsOneLineAndTheOldVideoStays) {
         {"case \"$*\" in *' copy '*) echo '[error] the join broke' >&2; kill -9 $$ ;; esac\nexec ffmpeg \"$@\"",
          dir + "/bin:$PATH", "demo_capture: ffmpeg failed making " + dir + "/show.mp4: the join broke\n"},
         {"case \"$*\" in *' copy '*) kill -9 $$ ;; esac\nexec ffmpeg \"$@\"", dir + "/bin:$PATH",
-         "demo_capture: ffmpeg failed making " + dir + "/show.mp4: killed by signal 9\n"},
+         "demo_capture: ffmpeg failed making " + dir + "/show.mp4: killed by SIGKILL\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
