@@ -66,9 +66,9 @@ void describe_status(int status, char* text, size_t size) {
 
 bool succeeded(int status) { return status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
-// A temporary beside the video, folder/.demo_capture-XXXXXX<suffix>, made empty with mode.
+// A temporary beside the video, folder/.vort7131-recording-XXXXXX<suffix>, made empty with mode.
 bool make_temporary(const char* folder, const char* suffix, mode_t mode, char* name) {
-    const int n = std::snprintf(name, CAPTURE_VIDEO_NAME_SIZE, "%s/.demo_capture-XXXXXX%s", folder, suffix);
+    const int n = std::snprintf(name, CAPTURE_VIDEO_NAME_SIZE, "%s/.vort7131-recording-XXXXXX%s", folder, suffix);
     if (n < 0 || static_cast<size_t>(n) >= CAPTURE_VIDEO_NAME_SIZE) {
         name[0] = '\0';
         errno = ENAMETOOLONG;
