@@ -13,6 +13,7 @@
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
 #include "platform/backend_memory_surface.h"
+#include "platform/fps.h"
 
 // backend_web.js
 extern "C" {
@@ -20,6 +21,7 @@ int web_open_screen(int32_t width, int32_t height);  // sizes the canvas and sta
 void web_close_screen();                            // stops the key listeners
 void web_set_title(const char* title);
 void web_present(const uint8_t* rgba, int32_t width, int32_t height);  // rows of width x 4 bytes R, G, B, A
+void web_frame_polled(int32_t counter);  // a numbered frame is on the canvas; counter: what it shows
 int32_t web_poll_event();  // type | sym << 8 of the oldest waiting event, 0 when none
 uint32_t web_ticks_ms();   // ms since the page first asked, wrapping at 2^32
 int web_audio_open(int32_t frequency, int32_t channels, int32_t samples);  // 0 = the page can play
@@ -131,7 +133,12 @@ void memory_surface_present(BackendSurface* surface) {
 
 // Events
 
-void backend_pump_events() {}  // the page's listeners queue events as they happen
+// The page's listeners queue events as they happen. The keyboard is read once per numbered
+// frame, right after its present (fades are not read): the page counts frames here, as the
+// recorder does, and keeps the counter's value that the frame shows.
+void backend_pump_events() {
+    web_frame_polled(measured_fps & 0xFF);
+}
 
 int backend_poll_event(BackendEvent* event) {
     if (event == nullptr) return 0;

@@ -4,9 +4,14 @@
 //   audioContext  the AudioContext to play through, made after the user's click; null while
 //                 the page is still making it (the device plays nothing until then); left out,
 //                 the program has no sound device
-//   stats         an object whose counters this file advances: frames (screens shown) and
-//                 firstFrameAt (performance.now() of the first), audioCalls (device buffers
-//                 rendered), audioValues (values in them), audioAbsSum (sum of their sizes)
+//   stats         an object whose counters this file advances: presents (screens shown, fade
+//                 steps too) and firstFrameAt (performance.now() of the first); frame (numbered
+//                 frames: the keyboard is read once after each), counter (the frame counter's
+//                 value in the last of them, 0 to 255) and presentsSinceFrame (screens shown
+//                 since: 0 while the canvas holds that frame); keysQueued and keysTaken (key
+//                 events given to and read by the program) and keys ([frame, type, sym] of each
+//                 event read); audioCalls (device buffers rendered), audioValues (values in
+//                 them), audioAbsSum (sum of their sizes)
 mergeInto(LibraryManager.library, {
   $Web: {
     image: null,      // ImageData the size of the screen
@@ -40,6 +45,8 @@ mergeInto(LibraryManager.library, {
       if (sym === 0) return;
       event.preventDefault();
       Web.events.push((event.type === 'keydown' ? 2 : 3) | (sym << 8));
+      var stats = Module['stats'];
+      if (stats) stats.keysQueued++;
     },
   },
 
@@ -78,12 +85,29 @@ mergeInto(LibraryManager.library, {
     Web.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
     Web.context.putImageData(Web.image, 0, 0);
     var stats = Module['stats'];
-    if (stats && stats.frames++ === 0) stats.firstFrameAt = performance.now();
+    if (!stats) return;
+    if (stats.presents++ === 0) stats.firstFrameAt = performance.now();
+    stats.presentsSinceFrame++;
+  },
+
+  web_frame_polled: function(counter) {
+    var stats = Module['stats'];
+    if (!stats) return;
+    stats.frame++;
+    stats.counter = counter;
+    stats.presentsSinceFrame = 0;
   },
 
   web_poll_event__deps: ['$Web'],
   web_poll_event: function() {
-    return Web.events.length > 0 ? Web.events.shift() : 0;
+    if (Web.events.length === 0) return 0;
+    var packed = Web.events.shift();
+    var stats = Module['stats'];
+    if (stats) {
+      stats.keysTaken++;
+      stats.keys.push([stats.frame, packed & 0xFF, packed >> 8]);
+    }
+    return packed;
   },
 
   web_ticks_ms__deps: ['$Web'],

@@ -5,12 +5,13 @@ import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 
-// A binary P6 file as {width, height, rgb} (3 bytes a pixel).
+// A binary P6 or P4 file as {width, height, rgb} (3 bytes a pixel; P4's set bits are white).
 export function readPpm(path) {
   const bytes = readFileSync(path);
   const fields = [];
   let at = 0;
-  while (fields.length < 4) {
+  const wanted = () => (fields[0] === 'P4' ? 3 : 4);
+  while (fields.length < wanted()) {
     while (/\s/.test(String.fromCharCode(bytes[at]))) at++;
     if (bytes[at] === 0x23) {  // a comment runs to the end of its line
       while (bytes[at] !== 0x0a) at++;
@@ -20,10 +21,53 @@ export function readPpm(path) {
     while (!/\s/.test(String.fromCharCode(bytes[at]))) at++;
     fields.push(bytes.subarray(start, at).toString('latin1'));
   }
-  if (fields[0] !== 'P6' || fields[3] !== '255') throw new Error(`${path}: not an 8-bit P6 picture`);
   const width = Number(fields[1]);
   const height = Number(fields[2]);
-  return { width, height, rgb: bytes.subarray(at + 1, at + 1 + width * height * 3) };
+  const data = bytes.subarray(at + 1);
+  if (fields[0] === 'P6' && fields[3] === '255') return { width, height, rgb: data.subarray(0, width * height * 3) };
+  if (fields[0] !== 'P4') throw new Error(`${path}: not an 8-bit P6 or a P4 picture`);
+  const rgb = new Uint8Array(width * height * 3);
+  const stride = (width + 7) >> 3;
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      if (data[y * stride + (x >> 3)] & (0x80 >> (x & 7))) rgb.fill(255, (y * width + x) * 3, (y * width + x) * 3 + 3);
+    }
+  }
+  return { width, height, rgb };
+}
+
+// The frame counter's glyph for a character code: the 8 x 8 character set doubled into
+// 16 x 16 cells, its set pixels coloured by their place on the 256 px wide sheet (red and
+// green across, blue down, repeating every 32 px). [{dx, dy, colour}] of the set pixels.
+export function counterGlyph(charset, code) {
+  const pixels = [];
+  for (let dy = 0; dy < 16; dy++) {
+    for (let dx = 0; dx < 16; dx++) {
+      const x = (code % 16) * 16 + dx;
+      const y = (code >> 4) * 16 + dy;
+      if (pixel(charset, x >> 1, y >> 1) === 0) continue;
+      const colour = ((0x80 + 4 * (x & 31)) << 16) | ((0x80 + 4 * ((255 - x) & 31)) << 8) | (0x80 + 4 * ((255 - y) & 31));
+      pixels.push({ dx, dy, colour });
+    }
+  }
+  return pixels;
+}
+
+// The two hexadecimal digits at (x, y) of a picture, read against the counter's glyphs: the
+// value, or null when either cell holds none of them. Of the glyphs whose every pixel is
+// there, the one with the most pixels is read (an 8 also holds a 0's pixels).
+export function readCounter(picture, glyphs, x, y) {
+  let value = 0;
+  for (let cell = 0; cell < 2; cell++) {
+    let best = null;
+    glyphs.forEach((glyph, digit) => {
+      const there = glyph.every(({ dx, dy, colour }) => pixel(picture, x + cell * 16 + dx, y + dy) === colour);
+      if (there && (best === null || glyph.length > glyphs[best].length)) best = digit;
+    });
+    if (best === null) return null;
+    value = value * 16 + best;
+  }
+  return value;
 }
 
 // Canvas bytes (R, G, B, A) as the same kind of picture.
