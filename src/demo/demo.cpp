@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "demo/builtin.h"
 #include "demo/failure.h"
 #include "demo/scene.h"
@@ -73,7 +74,7 @@ const Scene* const scene_table[SCENE_COUNT] = {
 };
 
 void demo_startup() {
-    std::srand(DEMO_SEED);
+    rng_srand(DEMO_SEED);
 
     demo.display = display_create();
     display_set_mode(demo.display, demo.frame_width, demo.frame_height);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/rng.h"
 #include "demo/builtin.h"
 #include "demo/demo.h"
 #include "demo/failure.h"
@@ -47,7 +48,7 @@ void draw(Font* font, Img* target, const int32_t* phases) {
     scene_sprites.frame();
 }
 
-// A scene start from srand(seed) on black frames, for up to `frames` frames or until both
+// A scene start from rng_srand(seed) on black frames, for up to `frames` frames or until both
 // figures are known.
 void run(unsigned seed, int32_t frames, SwarmFigures& figures) {
     demo.frame_width = demo.frame_height = SIZE;
@@ -66,7 +67,7 @@ void run(unsigned seed, int32_t frames, SwarmFigures& figures) {
     Img* frame = demo_image(SIZE, SIZE);
     std::vector<uint8_t> wrapped(PIXELS, 0);
     int32_t wrapped_count = 0;
-    std::srand(seed);
+    rng_srand(seed);
     swarm_draw_parameters(&demo);
     for (int32_t f = 1; f <= frames && !::testing::Test::HasFailure(); ++f) {
         int32_t phases[4];
