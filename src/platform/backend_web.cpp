@@ -137,7 +137,7 @@ void memory_surface_present(BackendSurface* surface) {
 // frame, right after its present (fades are not read): the page counts frames here, as the
 // recorder does, and keeps the counter's value that the frame shows.
 void backend_pump_events() {
-    web_frame_polled(measured_fps & 0xFF);
+    web_frame_polled(fps.measured_fps & 0xFF);
 }
 
 int backend_poll_event(BackendEvent* event) {
