@@ -2,6 +2,7 @@
 // and the committed and embedded pictures are exactly what the generator writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include <unistd.h>
 
+#include "common/sine_table.h"
 #include "demo/builtin.h"
 #include "image/img.h"
 
@@ -89,6 +91,32 @@ TEST(Builtin, EveryTextByteIsPrintableWithAGlyphAndALetterSprite) {
             EXPECT_EQ(cells.img->pixels[c * 16], 0u) << "cell " << c << " top-left corner";
         }
     }
+}
+
+// Scene 2 draws the grid text as 16 x 16 characters on a 16-pixel grid, each carried by the
+// wave (a sine shifted right by 12) up to 8 pixels either way; the counter's two digits
+// cover x 0..31 of the frame's last 16 rows. A character that could be cut by the left,
+// right or bottom edge, or cross the counter, must be a blank.
+TEST(Builtin, TheGridTextKeepsClearOfTheFramesEdgesAndTheCounter) {
+    constexpr int32_t SIDE = 16, CELL = 16, FRAME = 256, COUNTER_WIDTH = 32;
+    ASSERT_EQ(text_grid_size, SIDE * SIDE);
+    int32_t low = 0, high = 0;  // the wave's reach
+    for (int32_t i = 0; i < SINE_LENGTH; ++i) {
+        low = std::min(low, sine_at(i) >> 12);
+        high = std::max(high, sine_at(i) >> 12);
+    }
+    int32_t kept_blank = 0;
+    for (int32_t row = 0; row < SIDE; ++row)
+        for (int32_t column = 0; column < SIDE; ++column) {
+            const int32_t left = CELL * column + low, right = CELL * column + high + CELL - 1;
+            const int32_t bottom = CELL * row + high + CELL - 1;
+            const bool cut = left < 0 || right >= FRAME || bottom >= FRAME;
+            const bool on_counter = left < COUNTER_WIDTH && bottom >= FRAME - CELL;
+            if (!cut && !on_counter) continue;
+            ++kept_blank;
+            EXPECT_EQ(text_grid[SIDE * row + column], ' ') << "row " << row << ", column " << column;
+        }
+    EXPECT_EQ(kept_blank, 2 * SIDE + (SIDE - 2) + 2) << "the first and last columns, the last row, and two more";
 }
 
 TEST(Builtin, CommittedAndEmbeddedPicturesAreWhatTheGeneratorWrites) {
