@@ -15,6 +15,7 @@
 
 #include "common/sine_table.h"
 #include "demo/builtin.h"
+#include "demo/icon.h"
 #include "image/img.h"
 
 namespace {
@@ -117,6 +118,37 @@ TEST(Builtin, TheGridTextKeepsClearOfTheFramesEdgesAndTheCounter) {
             EXPECT_EQ(text_grid[SIDE * row + column], ' ') << "row " << row << ", column " << column;
         }
     EXPECT_EQ(kept_blank, 2 * SIDE + (SIDE - 2) + 2) << "the first and last columns, the last row, and two more";
+}
+
+// The window's icon: the logo's two halves on an opaque plate whose rounded corners are see
+// through; at the master size each letter pixel is the logo's own.
+TEST(Builtin, TheIconStacksTheLogoOnAPlateWithRoundCorners) {
+    Picture logo(pnm_logo);
+    ASSERT_NE(logo.img, nullptr);
+    std::vector<uint32_t> icon(ICON_MASTER * ICON_MASTER);
+    ASSERT_TRUE(icon_from_logo(logo.img, ICON_MASTER, icon));
+    auto at = [&](int32_t x, int32_t y) { return icon[static_cast<size_t>(y) * ICON_MASTER + x]; };
+    for (int32_t corner : {0, ICON_MASTER - 1}) {
+        EXPECT_EQ(at(corner, corner), 0u);
+        EXPECT_EQ(at(ICON_MASTER / 2, corner) >> 24, 0xFFu);
+        EXPECT_EQ(at(corner, ICON_MASTER / 2) >> 24, 0xFFu);
+    }
+    // "VORT" fills the top half, "7131" the bottom, both from the logo's row 14 down, centred.
+    const int32_t left = (ICON_MASTER - 128) / 2;
+    for (int32_t y = 0; y < ICON_MASTER; y += 7)
+        for (int32_t x = 0; x < 128; x += 5) {
+            const uint32_t want = img_get_pixel(logo.img, x + (y / 96) * 128, 14 + y % 96);
+            ASSERT_EQ(at(left + x, y), 0xFF000000u | want) << x << ", " << y;
+        }
+    std::vector<uint32_t> small(ICON_WINDOW * ICON_WINDOW, 1);
+    ASSERT_TRUE(icon_from_logo(logo.img, ICON_WINDOW, small));
+    EXPECT_EQ(small[0], 0u);
+    EXPECT_EQ(small[ICON_WINDOW * ICON_WINDOW / 2 + ICON_WINDOW / 2] >> 24, 0xFFu);
+    // Refused, the pixels untouched: no logo, a side out of range, too little room.
+    EXPECT_FALSE(icon_from_logo(nullptr, 16, small) || icon_from_logo(logo.img, 0, small) ||
+                 icon_from_logo(logo.img, ICON_MASTER + 1, icon) ||
+                 icon_from_logo(logo.img, ICON_WINDOW + 1, small));
+    EXPECT_EQ(small[0], 0u);
 }
 
 TEST(Builtin, CommittedAndEmbeddedPicturesAreWhatTheGeneratorWrites) {
