@@ -42,6 +42,7 @@ test: deps-test
 	cmake --build build/tsan -j $(JOBS) --target test_audio_threads
 	cd build/tsan && ctest --output-on-failure -L threads
 	$(MAKE) --no-print-directory test-web HOST=build/test
+	@./tools/test-ratio || true
 
 install: deps-run release
 	cmake --install build/release --prefix "$(PREFIX)"
@@ -61,6 +62,10 @@ bench: deps-bench
 	cmake --build build/bench -j $(JOBS)
 	./build/bench/bench_demo
 
+# The real demo paced at 50 frames per second in Xvfb: the share of a core, ours and the rest.
+bench-paced: deps-test release
+	./tools/bench-paced build/release 20
+
 # make fuzz runs every fuzz target in turn for FUZZ_SECONDS each, from its seed corpus and
 # with its dictionary (fuzz/corpus/<target>, fuzz/<target>.dict). New inputs go to a scratch
 # corpus under build/fuzz/corpus, crash inputs to build/fuzz/crashes/<target>; once a crash
@@ -70,10 +75,6 @@ bench: deps-bench
 FUZZ_SECONDS ?= 300
 FUZZ_TARGETS ?= $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
 FUZZ_SAVE    ?= 0
-
-# The real demo paced at 50 frames per second in Xvfb: the share of a core, ours and the rest.
-bench-paced: deps-test release
-	./tools/bench-paced build/release 20
 
 fuzz: deps-fuzz
 	CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DDEMO_TESTS=OFF -DDEMO_FUZZ=ON
