@@ -11,7 +11,7 @@
 JOBS        ?= $(shell nproc)
 PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev \
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev libxfixes-dev \
                desktop-file-utils man-db appstream ffmpeg
 SOAK_PKGS   := $(TEST_PKGS) valgrind
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
