@@ -15,6 +15,7 @@
 #include "demo/demo.h"
 #include "demo/scene.h"
 #include "pairs.h"
+#include "scenes.h"
 #include "platform/backend_headless.h"
 
 namespace {

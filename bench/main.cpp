@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "pairs.h"
+#include "scenes.h"
 
 int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);  // a user's own choice still wins

@@ -31,8 +31,6 @@ struct Peer {
 void pair_record(const PairResult& result);
 // The summary table of every recorded pair, in the order they were first recorded.
 void pair_print_table();
-// Start-up and the scenes' frame times (median, p99, worst, worst after the first frame).
-void scene_print_table();
 
 // Nothing to do before a round.
 inline void pair_nothing() {}

@@ -10,5 +10,8 @@ struct Sample {
     int32_t capacity;  // values the buffer holds
     int32_t* buffer;   // owned, zero-filled when allocated; may be null
 };
+constexpr int32_t SAMPLE_ELEMENT_SIZE = 4;  // bytes per value: every allocation is capacity x this
+static_assert(SAMPLE_ELEMENT_SIZE == sizeof(int32_t), "one signed 32-bit value");
+
 static_assert(offsetof(Sample, count) == 0 && offsetof(Sample, capacity) == 4 && offsetof(Sample, buffer) >= 8,
               "count, capacity, then the buffer pointer");

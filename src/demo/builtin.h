@@ -5,7 +5,6 @@
 // printable 8-bit characters in lines ended by a line feed. All read-only, program lifetime.
 #include <cstdint>
 
-extern "C++" {
 extern const unsigned char pnm_charset[];        // P4 128 x 144: 8 x 8 glyphs, cell n = code n, 16 a row
 extern const int32_t pnm_charset_size;           // bytes of the character set block
 extern const unsigned char pnm_sprites[];        // P6 512 x 256: 32 x 32 cells (tiles 16-20, stars 1 3 5 7, swarm 23, letters)
@@ -26,4 +25,3 @@ extern const unsigned char text_grid[];          // scene 2 grid: 256 characters
 extern const int32_t text_grid_size;             // characters of the grid text (256)
 extern const unsigned char text_scroller[];      // scene 4 wave scroller text, NUL-terminated
 extern const int32_t text_scroller_size;         // characters of the scroller text
-}

@@ -1,9 +1,11 @@
 #include "demo/demo.h"
 
+#include <array>
 #include <cstdlib>
 
 #include "demo/builtin.h"
 #include "demo/failure.h"
+#include "demo/icon.h"
 #include "demo/scene.h"
 #include "demo/song.h"
 #include "platform/fps.h"
@@ -29,6 +31,9 @@ constexpr DemoState initial_state() {
 
 constexpr int FADE_STEPS = 32;  // 32 fades by 8 take any pixel to black
 constexpr uint8_t FADE_STEP = 8;
+// Each step stays on screen for a frame period, so the fade is seen (0.64 s in all) on a
+// machine that draws the 32 steps in well under a millisecond.
+constexpr uint32_t FADE_HOLD_MS = 1000 / DEMO_TARGET_FPS;
 
 // Steps 2 to 12 of every frame: tick and pace, counter, present, music, audio feed, keys
 // (the scene's own hook sees them after the common dispatch), then the end tests. True
@@ -41,7 +46,7 @@ bool frame_tail(int32_t* budget, void (*scene_keys)(uint8_t key)) {
         font->target = demo.frame;
         font->pen_x = 0;
         font->pen_y = demo.frame_height - font->cell_height;
-        font_draw_hex8(font, static_cast<uint8_t>(measured_fps & 0xFF));
+        font_draw_hex8(font, static_cast<uint8_t>(fps.measured_fps & 0xFF));
     }
     display_present(demo.display, demo.frame);
     music_tick(demo.music);
@@ -75,7 +80,14 @@ const Scene* const scene_table[SCENE_COUNT] = {
 void demo_startup() {
     std::srand(DEMO_SEED);
 
+    // The window's icon, the logo's mark, handed to the display before it opens the window.
+    static_assert(ICON_WINDOW <= DISPLAY_ICON_MAX, "the display takes the whole icon");
+    std::array<uint32_t, ICON_WINDOW * ICON_WINDOW> icon{};
+    Img* logo = demo_picture(pnm_logo, pnm_logo_size, "logo");
+    if (icon_from_logo(logo, ICON_WINDOW, icon)) display_icon = {icon.data(), ICON_WINDOW};
+    img_destroy(&logo);
     demo.display = display_create();
+    display_icon = {};
     display_set_mode(demo.display, demo.frame_width, demo.frame_height);
     if (demo.display == nullptr || demo.display->width == 0 || demo.display->height == 0)
         demo_fail("no display", display_last_error());
@@ -103,7 +115,7 @@ void demo_startup() {
     for (const Scene* scene : scene_table)
         if (scene->setup != nullptr) scene->setup();
 
-    target_fps = DEMO_TARGET_FPS;
+    fps.target_fps = DEMO_TARGET_FPS;
 }
 
 void demo_main(uint32_t video_flags) {
@@ -126,6 +138,7 @@ void fade_to_black() {
     for (int i = 0; i < FADE_STEPS; ++i) {
         img_fade(demo.frame, FADE_STEP);
         display_present(demo.display, demo.frame);
+        fps_sleep_ms(FADE_HOLD_MS);
     }
 }
 

@@ -107,6 +107,6 @@ struct Scene;
 [[noreturn]] void demo_main(uint32_t video_flags);  // start-up, then the scene table for ever
 void demo_startup();               // builds every shared object, in the fixed order; failures exit 1
 void run_scene(const Scene& scene);  // fade, per-start draws, frames until the budget or Space
-void fade_to_black();              // 32 fades by 8, each presented; no pacing, no keys
+void fade_to_black();              // 32 fades by 8, each presented and held a frame period; no tick, no keys
 uint8_t demo_handle_key(uint8_t key);  // quit keys shut down; Space and toggles set flags; returns key
 [[noreturn]] void demo_shutdown(); // fade, destroy in order, close audio last, exit 0

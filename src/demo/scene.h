@@ -2,8 +2,10 @@
 // The scene table: the five scenes in play order, one row each. run_scene (demo.h) plays a
 // row: fade to black, the per-start draws, then frames until the budget is spent or Space
 // ends it, each frame followed by the common tail (pace, counter, present, music, audio
-// feed, keys). Each scene lives in its own file, scene_NAME.cpp, and defines its row;
-// adding a scene is one new file, its row's declaration below and one line in scene_table.
+// feed, keys). Each scene lives in its own file, scene_NAME.cpp, and defines its row.
+// Adding a scene: the new file; its row's declaration below and its line in scene_table
+// (demo.cpp); the fields of its state in DemoState (demo.h); and, for the objects its set-up
+// builds, their lines in demo_shutdown's destruction order.
 #include <cstdint>
 
 struct DemoState;
@@ -26,13 +28,8 @@ extern const Scene scene_sprites;     // 5: a swarm of additive sprites on Lissa
 constexpr int32_t SCENE_COUNT = 5;
 extern const Scene* const scene_table[SCENE_COUNT];  // play order; demo_main walks it for ever
 
-// Scene 4's spin sheets: the signed width of the turning star sprite for each of its 64 frames.
-constexpr int32_t SPIN_FRAMES = 64;
-extern const int8_t spin_table[SPIN_FRAMES];
-
 // Small pure rules of the scenes, for their tests.
 int32_t bigscroll_speed_after_key(int32_t speed, uint8_t key);   // 'a' +1, 's' -1, rem 32
 int32_t starscroll_speed_after_key(int32_t speed, uint8_t key);  // 'a' -1, 's' +1, rem 15
-uint32_t font_hex_gradient(int32_t x, int32_t y);                // colouring mask of the 16 x 16 font
 void halves_decay(DemoState* state);                             // one frame of the emblem halves' swing decay
 void swarm_draw_parameters(DemoState* state);                    // the swarm's draws at each scene start

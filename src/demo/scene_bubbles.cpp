@@ -17,6 +17,15 @@ constexpr int32_t CORNER = 16;     // pixels along each arm of a corner
 constexpr uint32_t CORNER_COLOUR = 0x4080F0;
 constexpr uint32_t CORNER_STEP = 0x040404;
 
+// The colouring mask of the 16 x 16 font at sheet pixel (x, y): each channel 0x80..0xFC,
+// repeating every 32 pixels.
+uint32_t font_hex_gradient(int32_t x, int32_t y) {
+    const uint32_t red = static_cast<uint32_t>(x & 31) * 4;
+    const uint32_t green = static_cast<uint32_t>((255 - x) & 31) * 4;
+    const uint32_t blue = static_cast<uint32_t>((255 - y) & 31) * 4;
+    return ((red << 16) | (green << 8) | blue) | 0x808080;
+}
+
 // Colours the white glyphs of font_hex with a gradient that repeats every 32 pixels; the
 // background stays 0. Done once: the counter, the grid and the big letters share the sheet.
 void colour_font_hex() {
@@ -85,12 +94,5 @@ void bubbles_frame() {
 }
 
 }  // namespace
-
-uint32_t font_hex_gradient(int32_t x, int32_t y) {
-    const uint32_t red = static_cast<uint32_t>(x & 31) * 4;
-    const uint32_t green = static_cast<uint32_t>((255 - x) & 31) * 4;
-    const uint32_t blue = static_cast<uint32_t>((255 - y) & 31) * 4;
-    return ((red << 16) | (green << 8) | blue) | 0x808080;
-}
 
 constinit const Scene scene_bubbles = {"bubbles", bubbles_setup, nullptr, bubbles_frame, nullptr, 1000};

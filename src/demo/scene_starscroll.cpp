@@ -7,19 +7,21 @@
 #include "demo/failure.h"
 #include "demo/scene.h"
 
-const int8_t spin_table[SPIN_FRAMES] = {
-    2,  6,  9,  12,  15,  18,  20,  23,  25,  27,  28,  30,  31,  31,  32,  32,
-    32, 32, 31, 31,  30,  28,  27,  25,  23,  20,  18,  15,  12,  9,   6,   2,
-    -2, -6, -9, -12, -15, -18, -20, -23, -25, -27, -28, -30, -31, -31, -32, -32,
-    -32, -32, -31, -31, -30, -28, -27, -25, -23, -20, -18, -15, -12, -9, -6, -2,
-};
-
 namespace {
 
 constexpr int32_t SPRITE = 32;        // star sprite side
 constexpr int32_t LETTER = 64;        // scroller letter side: the sprite sheet at 2x
 constexpr int32_t SCROLLER_SPEED = 6;
 constexpr int32_t RAMP = 32;          // rows per colour ramp of the raster
+
+// The signed width of the turning star sprite for each of its 64 spin frames.
+constexpr int32_t SPIN_FRAMES = 64;
+constexpr int8_t spin_table[SPIN_FRAMES] = {
+    2,  6,  9,  12,  15,  18,  20,  23,  25,  27,  28,  30,  31,  31,  32,  32,
+    32, 32, 31, 31,  30,  28,  27,  25,  23,  20,  18,  15,  12,  9,   6,   2,
+    -2, -6, -9, -12, -15, -18, -20, -23, -25, -27, -28, -30, -31, -31, -32, -32,
+    -32, -32, -31, -31, -30, -28, -27, -25, -23, -20, -18, -15, -12, -9, -6, -2,
+};
 
 // Spin sheets: 64 frames of a star sprite narrowed to |spin_table[k]| and darkened by how
 // narrow it is, from the sprite cells at x 224, 160, 96 and 32.

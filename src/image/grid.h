@@ -11,7 +11,7 @@
 // in 64 bits, and the inner loops then run over the flat arrays with no further checks:
 // selects, never conditional stores, in fixed blocks that GCC vectorises. A source that
 // shares memory with its destination (a picture drawn onto itself) runs strictly in order
-// instead, each cell seeing what the cells before it left, as it always did.
+// instead, each cell seeing what the cells before it left.
 // Cell value 0 is the colour key that keyed drawing skips.
 #include <cstddef>
 #include <cstdint>

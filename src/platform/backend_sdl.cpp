@@ -23,6 +23,11 @@ const SDL_Surface* as_sdl(const BackendSurface* surface) { return reinterpret_ca
 BackendSurface* as_backend(SDL_Surface* surface) { return reinterpret_cast<BackendSurface*>(surface); }
 
 int32_t wanted_scale;  // backend_set_scale's factor; 0: the default
+char window_class[64];  // backend_set_window_class's name; "": SDL's default (the program's file name)
+// backend_set_icon's copy, which the icon surface borrows; side 0: no icon.
+uint32_t icon_pixels[BACKEND_ICON_MAX * BACKEND_ICON_MAX];
+int32_t icon_side;
+SDL_Surface* icon_surface;  // made at the first video mode after backend_set_icon; kept for later modes
 // Whether the user set SDL12COMPAT_SCALE_METHOD: -1 until the first video mode looks, before
 // the backend's own default is put there.
 int8_t user_scale_method = -1;
@@ -214,23 +219,49 @@ SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, uint32_t
     return frame;
 }
 
-// Crisp pixels by default; the user's own SDL12COMPAT_* settings stay. An asked-for window
-// scale is the command line's and wins over the environment.
+// Crisp pixels by default; the user's own SDL12COMPAT_* settings stay.
 // The picture goes to the screen the cheapest way SDL 2 offers that shows the same pixels:
 // its software renderer onto the window's own framebuffer (X11 shared memory), not OpenGL
 // on the machine's (often software) rasteriser. Paced at 50 frames per second that is a
 // quarter to a fifth of the processor time. A user's own SDL_RENDER_DRIVER or
 // SDL_FRAMEBUFFER_ACCELERATION still wins.
-void set_scaling_defaults(uint32_t flags) {
+void set_scaling_defaults() {
     if (user_scale_method < 0) user_scale_method = std::getenv("SDL12COMPAT_SCALE_METHOD") != nullptr ? 1 : 0;
     setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
     setenv("SDL_RENDER_DRIVER", "software", 0);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
-    if ((flags & SDL_FULLSCREEN) == 0 && wanted_scale >= 1) {
-        char factor[16];
-        std::snprintf(factor, sizeof factor, "%d", wanted_scale);
-        setenv("SDL12COMPAT_WINDOW_SCALING", factor, 1);
+}
+
+// The window's class, for SDL 2's X11 and Wayland drivers, which read it when video starts;
+// a user's own setting stays.
+void set_window_class() {
+    if (window_class[0] == '\0') return;
+    setenv("SDL_VIDEO_X11_WMCLASS", window_class, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", window_class, 0);
+}
+
+// The icon goes to SDL before the window is made, so the window has it from its first frame.
+void set_icon() {
+    if (icon_surface == nullptr && icon_side > 0)
+        icon_surface = SDL_CreateRGBSurfaceFrom(icon_pixels, icon_side, icon_side, 32, icon_side * 4, 0x00FF0000u,
+                                                0x0000FF00u, 0x000000FFu, 0xFF000000u);
+    if (icon_surface != nullptr) SDL_WM_SetIcon(icon_surface, nullptr);
+}
+
+// A window at the asked-for scale, or at the largest that fits the desktop when that is
+// smaller (at least 1), without a word: the user asked for a big picture, not an error.
+void fit_window_scale(int32_t width, int32_t height, const SDL_VideoInfo* desktop) {
+    if (wanted_scale < 1 || width <= 0 || height <= 0) return;
+    int32_t factor = wanted_scale;
+    if (desktop != nullptr && desktop->current_w > 0 && desktop->current_h > 0) {
+        const int32_t across = desktop->current_w / width;
+        const int32_t down = desktop->current_h / height;
+        const int32_t fit = across < down ? across : down;
+        if (fit < factor) factor = fit < 1 ? 1 : fit;
     }
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", factor);
+    setenv("SDL12COMPAT_WINDOW_SCALING", text, 1);
 }
 
 }  // namespace
@@ -239,18 +270,39 @@ void backend_set_scale(int32_t factor) {
     wanted_scale = factor >= 1 && factor <= BACKEND_SCALE_MAX ? factor : 0;
 }
 
+void backend_set_window_class(const char* name) {
+    window_class[0] = '\0';
+    if (name != nullptr && std::strlen(name) < sizeof window_class) std::strcpy(window_class, name);
+}
+
+void backend_set_icon(const uint32_t* argb, int32_t side) {
+    if (icon_surface != nullptr) {
+        SDL_FreeSurface(icon_surface);
+        icon_surface = nullptr;
+    }
+    icon_side = argb != nullptr && side >= 1 && side <= BACKEND_ICON_MAX ? side : 0;
+    if (icon_side > 0) std::memcpy(icon_pixels, argb, static_cast<size_t>(side) * static_cast<size_t>(side) * 4);
+}
+
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel, uint32_t flags) {
     // Before SDL brings up its event subsystem, which would take the signals for itself.
     backend_catch_interrupts();
     QuietStderr quiet;
-    set_scaling_defaults(flags);
+    set_scaling_defaults();
+    set_window_class();
     SDL_Surface* screen = nullptr;
     int32_t factor = 0;
-    if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0 &&
-        (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0))
-        factor = full_screen_factor(width, height, SDL_GetVideoInfo());
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        set_icon();
+        // An asked-for window scale is the command line's and wins over the environment.
+        if ((flags & SDL_FULLSCREEN) == 0) fit_window_scale(width, height, SDL_GetVideoInfo());
+        if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0)
+            factor = full_screen_factor(width, height, SDL_GetVideoInfo());
+    }
     if (factor > 0) screen = open_scaled(width, height, factor, flags);
     if (screen == nullptr) screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    // Full screen, nothing but the picture: no mouse pointer over it.
+    if (screen != nullptr && (flags & SDL_FULLSCREEN) != 0) SDL_ShowCursor(SDL_DISABLE);
     // With no X server or other screen, SDL settles for its offscreen driver: a window
     // nobody can see. Unless that driver was asked for by name, it is no display at all.
     char driver[32] = {};

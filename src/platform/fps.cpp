@@ -5,14 +5,7 @@
 #include "common/fixed.h"
 #include "platform/backend.h"
 
-int32_t target_fps;
-int32_t frame_period;
-int32_t fps_previous_time;
-int32_t frame_time;
-int32_t fps_second_accumulator;
-int32_t fps_frame_count;
-int32_t measured_fps;
-int32_t sleep_budget;
+Fps fps;
 uint8_t fps_debug;
 const ModuleId fps_module_id = make_module_id("20101022", "FPS");
 
@@ -29,34 +22,34 @@ uint32_t fps_now_us() {
 }
 
 int32_t fps_tick() {
-    if (target_fps < 1) target_fps = 1;
-    frame_period = US_PER_SECOND / target_fps;
+    if (fps.target_fps < 1) fps.target_fps = 1;
+    fps.frame_period = US_PER_SECOND / fps.target_fps;
 
     // The clock wraps: the unsigned difference is the true elapsed time.
     const uint32_t now = fps_now_us();
-    frame_time = static_cast<int32_t>(now - static_cast<uint32_t>(fps_previous_time));
-    fps_previous_time = static_cast<int32_t>(now);
+    fps.frame_time = static_cast<int32_t>(now - static_cast<uint32_t>(fps.previous_time));
+    fps.previous_time = static_cast<int32_t>(now);
 
-    if (static_cast<int64_t>(fps_second_accumulator) + frame_time > SECOND_LIMIT) {
-        measured_fps = fps_frame_count;
-        fps_frame_count = 0;
-        fps_second_accumulator = 0;
+    if (static_cast<int64_t>(fps.second_accumulator) + fps.frame_time > SECOND_LIMIT) {
+        fps.measured_fps = fps.frame_count;
+        fps.frame_count = 0;
+        fps.second_accumulator = 0;
     } else {
-        fps_second_accumulator = wrap_add(fps_second_accumulator, frame_time);
+        fps.second_accumulator = wrap_add(fps.second_accumulator, fps.frame_time);
     }
-    fps_frame_count = wrap_add(fps_frame_count, 1);
-    return measured_fps;
+    fps.frame_count = wrap_add(fps.frame_count, 1);
+    return fps.measured_fps;
 }
 
 void fps_pace() {
-    if (frame_time <= frame_period) {
-        // Saturates rather than wraps: a clock that stands still must not turn the budget negative.
-        const int64_t raised = static_cast<int64_t>(sleep_budget) + (static_cast<int64_t>(frame_period) - frame_time);
-        sleep_budget = raised < INT32_MAX ? static_cast<int32_t>(raised) : INT32_MAX;
+    // In 64 bits: the budget saturates rather than wraps, so a clock that stands still
+    // cannot turn it negative; a late frame gives back its excess, but a stall longer than
+    // the budget is not caught up.
+    const int64_t moved = static_cast<int64_t>(fps.sleep_budget) + fps.frame_period - fps.frame_time;
+    if (fps.frame_time <= fps.frame_period) {
+        fps.sleep_budget = moved < INT32_MAX ? static_cast<int32_t>(moved) : INT32_MAX;
     } else {
-        // A late frame gives back its excess; a stall longer than the budget is not caught up.
-        const int64_t lowered = static_cast<int64_t>(sleep_budget) - (static_cast<int64_t>(frame_time) - frame_period);
-        sleep_budget = lowered > 0 ? static_cast<int32_t>(lowered) : 0;
+        fps.sleep_budget = moved > 0 ? static_cast<int32_t>(moved) : 0;
     }
-    if (sleep_budget > 0) fps_sleep_ms(static_cast<uint32_t>(sleep_budget / 1000));
+    if (fps.sleep_budget > 0) fps_sleep_ms(static_cast<uint32_t>(fps.sleep_budget / 1000));
 }

@@ -1,9 +1,8 @@
 #include "sound/palette.h"
 
-// The one place the width of a stored value is written down; the sample allocator reads it
-// so that palettes and sounds can never disagree on it.
-const int32_t palette_element_size = 4;
-static_assert(sizeof(int32_t) == 4, "a Sample value is one 32-bit word");
+// The width of a stored value comes from the record both palettes and sounds live in, so the
+// two can never disagree on it.
+const int32_t palette_element_size = SAMPLE_ELEMENT_SIZE;
 
 uint8_t palette_debug = 0;
 const ModuleId palette_module_id = make_module_id("20101102", "PALETTE");

@@ -8,7 +8,7 @@
 
 constexpr int32_t PALETTE_SIZE = 256;  // entries in a palette
 
-extern const int32_t palette_element_size;  // 4: bytes per Sample value; every SAMPLE allocation reads it
+extern const int32_t palette_element_size;  // SAMPLE_ELEMENT_SIZE (4): the module's own copy of the width
 extern uint8_t palette_debug;               // 0: kept for uniformity (this module has no error line)
 extern const ModuleId palette_module_id;
 

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "common/fixed.h"
-#include "sound/palette.h"
 
 const ModuleId sample_module_id = make_module_id("20101025", "SAMPLE");
 uint8_t sample_debug = 0;
@@ -14,8 +13,8 @@ namespace {
 
 // Zero-filled room for n values; null for sizes we refuse or memory we cannot get.
 int32_t* allocate_values(int32_t n) {
-    if (n <= 0 || n > INT32_MAX / palette_element_size) return nullptr;
-    return static_cast<int32_t*>(std::calloc(static_cast<size_t>(n), static_cast<size_t>(palette_element_size)));
+    if (n <= 0 || n > INT32_MAX / SAMPLE_ELEMENT_SIZE) return nullptr;
+    return static_cast<int32_t*>(std::calloc(static_cast<size_t>(n), static_cast<size_t>(SAMPLE_ELEMENT_SIZE)));
 }
 
 // Swaps in a fresh buffer of `capacity` values holding the first `keep` old values (copied
@@ -132,7 +131,7 @@ int32_t sample_find(const Sample* sample, int32_t value, int32_t from) {
 void sample_insert_sample(Sample* sample, const Sample* other, int32_t position) {
     if (!usable(sample) || !usable(other) || position < 0 || position > sample->count) return;
     int64_t total = static_cast<int64_t>(sample->count) + other->count;
-    if (total <= 0 || total > INT32_MAX / palette_element_size) return;
+    if (total <= 0 || total > INT32_MAX / SAMPLE_ELEMENT_SIZE) return;
     int32_t* fresh = allocate_values(static_cast<int32_t>(total));
     if (fresh == nullptr) return;
     // Built from the top down out of the old buffers (other may be this very sample).
@@ -406,8 +405,8 @@ Sample* sample_from_text(const char* text) {
     size_t rest = std::strlen(p);
     uint32_t room = wanted;
     if (room > rest) room = static_cast<uint32_t>(rest);
-    if (room > static_cast<uint32_t>(INT32_MAX / palette_element_size)) {
-        room = static_cast<uint32_t>(INT32_MAX / palette_element_size);
+    if (room > static_cast<uint32_t>(INT32_MAX / SAMPLE_ELEMENT_SIZE)) {
+        room = static_cast<uint32_t>(INT32_MAX / SAMPLE_ELEMENT_SIZE);
     }
     Sample* sample = sample_create();
     if (sample == nullptr) return nullptr;

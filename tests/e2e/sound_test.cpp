@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "e2e_fixtures.h"
 
@@ -20,7 +19,11 @@ TEST(Sound, TheDiskDriverRecordsMusic) {
     Show show("640x480x24", "demo", {}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + path});
     ASSERT_TRUE(show.ready()) << show.why();
     ASSERT_TRUE(has_begun(show));
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    // Two seconds of 16-bit stereo on disk, however slowly the machine gets there.
+    ASSERT_TRUE(eventually([&] {
+        std::ifstream size(path, std::ios::binary | std::ios::ate);
+        return size && size.tellg() >= std::streamoff{2 * 44100 * 4};
+    })) << "the disk driver wrote less than two seconds of sound";
     press_key(show.server, show.window, "q");
     ASSERT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 

@@ -16,12 +16,11 @@ void fake_sleep(uint32_t ms) {
     fake_ms += ms;
 }
 
-class Fps : public ::testing::Test {
+class Pacing : public ::testing::Test {
 protected:
     void SetUp() override {
-        frame_period = fps_previous_time = frame_time = fps_second_accumulator = 0;
-        fps_frame_count = measured_fps = sleep_budget = 0;
-        target_fps = 50;
+        fps = Fps{};
+        fps.target_fps = 50;
         fake_ms = 0;
         sleeps.clear();
         fps_clock_ms = fake_clock;
@@ -34,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(Fps, PaceMovesTheBudgetByTheDifferenceWithinItsLimits) {
+TEST_F(Pacing, PaceMovesTheBudgetByTheDifferenceWithinItsLimits) {
     const struct {
         int32_t period, time, budget, after;
         std::vector<uint32_t> slept;
@@ -45,51 +44,51 @@ TEST_F(Fps, PaceMovesTheBudgetByTheDifferenceWithinItsLimits) {
         {1000000, INT32_MIN, INT32_MAX - 5, INT32_MAX, {INT32_MAX / 1000}},  // saturates, never wraps
     };
     for (const auto& c : cases) {
-        frame_period = c.period;
-        frame_time = c.time;
-        sleep_budget = c.budget;
+        fps.frame_period = c.period;
+        fps.frame_time = c.time;
+        fps.sleep_budget = c.budget;
         sleeps.clear();
         fps_pace();
-        EXPECT_EQ(sleep_budget, c.after) << "frame time " << c.time;
+        EXPECT_EQ(fps.sleep_budget, c.after) << "frame time " << c.time;
         EXPECT_EQ(sleeps, c.slept) << "frame time " << c.time;
     }
 }
 
-TEST_F(Fps, ClockWrapGivesTheTrueFrameTime) {
+TEST_F(Pacing, ClockWrapGivesTheTrueFrameTime) {
     fake_ms = 4294967;  // the last millisecond whose microseconds fit in 32 bits
     fps_tick();
     fake_ms = 4294968;
     EXPECT_EQ(fps_now_us(), 704u);
     fps_tick();
-    EXPECT_EQ(frame_time, 1000);
+    EXPECT_EQ(fps.frame_time, 1000);
     fake_ms = 0xFFFFFFF6u;  // the millisecond counter itself wrapping
     fps_tick();
     fake_ms = 10;
     fps_tick();
-    EXPECT_EQ(frame_time, 20000);
+    EXPECT_EQ(fps.frame_time, 20000);
 }
 
-TEST_F(Fps, CounterShowsThePreviousSecondNotAnAverage) {
-    target_fps = INT32_MIN;  // a target below one counts as one
+TEST_F(Pacing, CounterShowsThePreviousSecondNotAnAverage) {
+    fps.target_fps = INT32_MIN;  // a target below one counts as one
     fake_ms = 2500;
     EXPECT_EQ(fps_tick(), 0);
-    EXPECT_EQ(frame_period, 1000000);
-    EXPECT_EQ(fps_second_accumulator, 0) << "a long first frame closes the first second at once";
-    target_fps = 50;
+    EXPECT_EQ(fps.frame_period, 1000000);
+    EXPECT_EQ(fps.second_accumulator, 0) << "a long first frame closes the first second at once";
+    fps.target_fps = 50;
     for (int i = 0; i < 120; ++i) frame(5);
-    EXPECT_EQ(measured_fps, 50);
+    EXPECT_EQ(fps.measured_fps, 50);
     EXPECT_EQ(sleeps.back(), 15u) << "a frame 15 ms short sleeps them away";
     for (int i = 0; i < 80; ++i) frame(40);  // half speed: after a mixed second, exactly 25
-    EXPECT_EQ(measured_fps, 25);
+    EXPECT_EQ(fps.measured_fps, 25);
 
-    fps_second_accumulator = 998999;  // 999999 does not close the second; 1000999 does
-    fps_frame_count = 7;
+    fps.second_accumulator = 998999;  // 999999 does not close the second; 1000999 does
+    fps.frame_count = 7;
     fake_ms += 1;
     fps_tick();
-    EXPECT_EQ(measured_fps, 25);
+    EXPECT_EQ(fps.measured_fps, 25);
     fake_ms += 1;
     EXPECT_EQ(fps_tick(), 8);
-    EXPECT_EQ(fps_frame_count, 1);
+    EXPECT_EQ(fps.frame_count, 1);
 }
 
 }  // namespace

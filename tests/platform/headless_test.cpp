@@ -38,14 +38,14 @@ TEST_F(Headless, AFullQueueKeepsItsOldestEvents) {
 }
 
 TEST_F(Headless, PacedFramesTakeOnePeriodAndCountFifty) {
-    target_fps = 50;
+    fps.target_fps = 50;
     for (int i = 0; i < 121; ++i) {
         const uint32_t before = backend_ticks_ms();
         fps_tick();
         fps_pace();
         ASSERT_EQ(headless_now_ms() - before, 20u) << "frame " << i;
     }
-    EXPECT_EQ(measured_fps, 50);
+    EXPECT_EQ(fps.measured_fps, 50);
 }
 
 int callback_calls;
