@@ -97,7 +97,7 @@ Framebuffer painted;
 // One row of width pixels, each written FACTOR times. A factor known when compiling lets GCC
 // store each pixel's run as vectors.
 template <int32_t FACTOR>
-void widen_pixels(const uint32_t* from, uint32_t* to, int32_t width) {
+void widen_pixels(const uint32_t* __restrict from, uint32_t* __restrict to, int32_t width) {
     for (int32_t x = 0; x < width; ++x)
         for (int32_t k = 0; k < FACTOR; ++k) to[x * FACTOR + k] = from[x];
 }
