@@ -115,11 +115,12 @@ deps-web-test: deps-web
 	@./tools/need-packages $(WEB_TEST_PKGS)
 	@command -v npm >/dev/null || ./tools/need-packages nodejs npm
 
-# The show as a web page in build/web: index.html, vort7131.js and vort7131.wasm.
+# The show as a web page in build/web: index.html, vort7131.js, vort7131.wasm and its icons.
 web: deps-web
-	$(MAKE) --no-print-directory host-tools HOST_TARGETS=embed
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS="embed tool_icon"
 	$(WEB_ENV) emcmake cmake -S . -B build/web-obj -DCMAKE_BUILD_TYPE=Release \
-	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed
+	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed \
+	    -DDEMO_ICON_TOOL=$(CURDIR)/$(HOST)/tool_icon
 	$(WEB_ENV) cmake --build build/web-obj -j $(JOBS) --target web
 
 # The page in headless Chromium (tests/web), against demo_capture's pictures of the same scenes.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "demo/builtin.h"
 #include "demo/failure.h"
 #include "demo/icon.h"
@@ -78,7 +79,7 @@ const Scene* const scene_table[SCENE_COUNT] = {
 };
 
 void demo_startup() {
-    std::srand(DEMO_SEED);
+    rng_srand(DEMO_SEED);
 
     // The window's icon, the logo's mark, handed to the display before it opens the window.
     static_assert(ICON_WINDOW <= DISPLAY_ICON_MAX, "the display takes the whole icon");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/rng.h"
 #include "demo/demo.h"
 #include "demo/scene.h"
 
@@ -74,13 +75,13 @@ TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
         most[kind] = std::max(most[kind], v);
     };
     for (unsigned seed = 1; seed <= 3000; ++seed) {
-        std::srand(seed);
-        for (int i = 0; i < 13; ++i) std::rand();
-        const int after = std::rand();
-        std::srand(seed);
+        rng_srand(seed);
+        for (int i = 0; i < 13; ++i) rng_rand();
+        const int after = rng_rand();
+        rng_srand(seed);
         DemoState state{};
         swarm_draw_parameters(&state);
-        ASSERT_EQ(std::rand(), after) << "seed " << seed;
+        ASSERT_EQ(rng_rand(), after) << "seed " << seed;
         for (int i = 0; i < 4; ++i) {
             ASSERT_TRUE(state.swarm_phase[i] >= 0 && state.swarm_phase[i] <= 1023) << state.swarm_phase[i];
             seen(i / 2, state.swarm_frame_step[i]);

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/rng.h"
 #include "demo/builtin.h"
 #include "demo/demo.h"
 #include "demo/failure.h"
@@ -54,7 +55,7 @@ void draw(Font* font, Img* target, const int32_t* phases) {
     scene_sprites.frame();
 }
 
-// A scene start from srand(seed) on black frames, all its frames, green counted every
+// A scene start from rng_srand(seed) on black frames, all its frames, green counted every
 // green_every frames. The twins are drawn only while the figures they give are unknown.
 SwarmFigures run(unsigned seed, int32_t green_every) {
     demo.frame_width = demo.frame_height = SIZE;
@@ -75,7 +76,7 @@ SwarmFigures run(unsigned seed, int32_t green_every) {
     int32_t wrapped_count = 0;
     int64_t green = 0, counted = 0;
     SwarmFigures figures;
-    std::srand(seed);
+    rng_srand(seed);
     swarm_draw_parameters(&demo);
     for (int32_t f = 1; f <= LAST_FRAME; ++f) {
         int32_t phases[4];

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "effects/effects_fixtures.h"
 #include "effects/stars.h"
 
@@ -21,13 +22,13 @@ Stars* one_star(int32_t w, int32_t h, int32_t vx, int32_t vy) {
 }  // namespace
 
 TEST(Stars, CreateScattersWithTwoDrawsPerStar) {
-    srand(4242);
+    rng_srand(4242);
     Stars* s = stars_create();
-    srand(4242);
-    for (int i = 0; i < 30; ++i) rand();
-    const int x = rand() % 256;  // the 16th star takes draws 31 (column) and 32 (row)
+    rng_srand(4242);
+    for (int i = 0; i < 30; ++i) rng_rand();
+    const int x = rng_rand() % 256;  // the 16th star takes draws 31 (column) and 32 (row)
     EXPECT_EQ(s->stars[15].x, x << 16);
-    EXPECT_EQ(s->stars[15].y, (rand() % 256) << 16);
+    EXPECT_EQ(s->stars[15].y, (rng_rand() % 256) << 16);
     stars_destroy(&s);
 }
 
@@ -55,12 +56,12 @@ TEST(Stars, RespawnDrawsColumnRowThenTheEntryEdgeByWeight) {
         Stars* s = one_star(100, 80, f.vx, f.vy);
         int side = 0;
         for (unsigned seed = 1; seed <= 200; ++seed) {
-            srand(seed);
+            rng_srand(seed);
             stars_respawn(s, 0);
-            srand(seed);
-            const int col = rand() % 100;
-            const int row = rand() % 80;
-            const bool through_side = f.total == 0 ? f.wx == 1 : rand() % f.total < f.wx;
+            rng_srand(seed);
+            const int col = rng_rand() % 100;
+            const int row = rng_rand() % 80;
+            const bool through_side = f.total == 0 ? f.wx == 1 : rng_rand() % f.total < f.wx;
             side += through_side;
             ASSERT_EQ(s->stars[0].x, (through_side ? (f.vx < 0 ? 99 : 0) : col) << 16) << f.vx << " " << seed;
             ASSERT_EQ(s->stars[0].y, (through_side ? row : (f.vy < 0 ? 79 : 0)) << 16) << f.vx << " " << seed;

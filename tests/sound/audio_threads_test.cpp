@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/rng.h"
 #include "sound/audio.h"
 #include "sound/music.h"
 #include "sound_fixtures.h"
@@ -25,7 +26,7 @@ TEST(AudioThreads, MixingAndQueueingWhileTheDevicePlays) {
             sound_test::block_of(2048, [i](int32_t q) { return ((q * (i + 3)) % 200 - 100) * (64 - q / 32); }));
         music_add_block(music, blocks.back());
     }
-    std::srand(0xFACE5718u);
+    rng_srand(0xFACE5718u);
     int32_t queued = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int32_t played = 0;
