@@ -1,7 +1,8 @@
 // The program's own costs, headless: start-up; every frame of each scene over its whole
 // budget, fade included, as the time from one keyboard poll to the next (drawing, pacing on
 // the virtual clock, present, music, audio feed); the present copy and the raster against
-// memcpy / memset of the same bytes (the raster also against a plain scalar loop); the music's mix and the audio callback.
+// memcpy / memset of the same bytes (the raster also against a plain scalar loop); the
+// music's mix and the audio callback.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>

@@ -239,7 +239,8 @@ void key_shape(benchmark::State& state, const char* name, const Shape& shape) {
          {"plain select loop, vectorised by GCC", 0, [&] { plain_rects<true>(shape, frame, KEYED); }},
          {"SDL_BlitSurface, colour key", SDL_GOAL,
           [&] {
-              for (const Rect& r : shape.rects) sdl_blit(shape.surface, frame_surface, r.sx, r.sy, r.dx, r.dy, r.w, r.h);
+              for (const Rect& r : shape.rects)
+                  sdl_blit(shape.surface, frame_surface, r.sx, r.sy, r.dx, r.dy, r.w, r.h);
           }}});
 }
 void BM_KeyGlyphs(benchmark::State& s) { key_shape(s, "img_blit_key, 64 glyphs of 32x32", glyphs()); }

@@ -117,7 +117,8 @@ void copy_out(const uint32_t* from, uint32_t* to, size_t n) {
     size_t i = 0;
     for (; i < n && reinterpret_cast<uintptr_t>(to + i) % 16 != 0; ++i) to[i] = from[i];
     for (; i + 4 <= n; i += 4)
-        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
     for (; i < n; ++i) to[i] = from[i];
 #else
     std::memcpy(to, from, n * sizeof(uint32_t));
