@@ -1,11 +1,19 @@
 // The video, event and time calls on SDL 1.2.
 #include <SDL.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/backend.h"
+#include "platform/backend_sdl_framebuffer.h"
 #include "platform/backend_sdl_quiet.h"
 
 namespace {
@@ -70,6 +78,110 @@ void show_scaled() {
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     SDL_UpdateRect(screen, scaled.left, scaled.top, static_cast<Uint32>(frame->w * factor),
                    static_cast<Uint32>(frame->h * factor));
+}
+
+// ---- The picture straight into the window's framebuffer (backend_sdl_framebuffer.h)
+
+// Where the display's screen lands in the framebuffer: each pixel factor x factor, the
+// top-left corner at (left, top).
+struct Placement {
+    int32_t factor;
+    int32_t left;
+    int32_t top;
+};
+
+// The framebuffer drawn on last. A new one is painted black all over once; the border around
+// the picture then stays black for ever, and each frame shows only the picture's rectangle.
+Framebuffer painted;
+
+// One row of width pixels, each written FACTOR times. A factor known when compiling lets GCC
+// store each pixel's run as vectors.
+template <int32_t FACTOR>
+void widen_pixels(const uint32_t* __restrict from, uint32_t* __restrict to, int32_t width) {
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t k = 0; k < FACTOR; ++k) to[x * FACTOR + k] = from[x];
+}
+using WidenPixels = void (*)(const uint32_t*, uint32_t*, int32_t);
+template <size_t... FACTOR>
+constexpr std::array<WidenPixels, sizeof...(FACTOR)> widenings(std::index_sequence<FACTOR...>) {
+    return {&widen_pixels<static_cast<int32_t>(FACTOR)>...};
+}
+// WIDEN[f] widens by f, for f = 1..BACKEND_SCALE_MAX.
+constexpr auto WIDEN = widenings(std::make_index_sequence<BACKEND_SCALE_MAX + 1>{});
+
+// n pixels into the framebuffer, which the X server reads after each frame. Streaming stores
+// write whole cache lines without fetching them to this core first (the server's core holds
+// them from the last frame); where the machine has none, a plain copy.
+void copy_out(const uint32_t* from, uint32_t* to, size_t n) {
+#if defined(__SSE2__)
+    size_t i = 0;
+    for (; i < n && reinterpret_cast<uintptr_t>(to + i) % 16 != 0; ++i) to[i] = from[i];
+    for (; i + 4 <= n; i += 4)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+    for (; i < n; ++i) to[i] = from[i];
+#else
+    std::memcpy(to, from, n * sizeof(uint32_t));
+#endif
+}
+
+bool is_0rgb32(const SDL_PixelFormat* format) {
+    return format != nullptr && format->BitsPerPixel == 32 && format->Rmask == 0x00FF0000u &&
+           format->Gmask == 0x0000FF00u && format->Bmask == 0x000000FFu;
+}
+
+// Where the display's screen surface lands in the framebuffer; false when it does not fit
+// there exactly as the SDL 1.2 layer would show it.
+bool place(const SDL_Surface* surface, const Framebuffer& framebuffer, Placement& at) {
+    if (is_scaled_frame(surface)) {
+        if (framebuffer.width != scaled.screen->w || framebuffer.height != scaled.screen->h) return false;
+        at = {scaled.factor, scaled.left, scaled.top};
+        return true;
+    }
+    // The window: the SDL 1.2 layer scales the mode to fill it, so only a whole multiple fits.
+    if (surface != SDL_GetVideoSurface() || surface->w <= 0 || surface->h <= 0) return false;
+    const int32_t factor = framebuffer.width / surface->w;
+    at = {factor, 0, 0};
+    return factor >= 1 && factor <= BACKEND_SCALE_MAX && framebuffer.width == factor * surface->w &&
+           framebuffer.height == factor * surface->h;
+}
+
+// Shows the display's screen surface by widening it into the window's framebuffer and showing
+// that rectangle; false (nothing shown) when that way is closed, and the SDL 1.2 layer shows it.
+bool show_direct(SDL_Surface* surface) {
+    Framebuffer framebuffer{};
+    Placement at{};
+    // A user's own scaling filter is the SDL 1.2 layer's to apply.
+    if (user_scale_method != 0 || surface == nullptr || !is_0rgb32(surface->format) ||
+        !framebuffer_get(framebuffer) || !place(surface, framebuffer, at))
+        return false;
+    const size_t stride = static_cast<size_t>(framebuffer.stride);
+    if (framebuffer.pixels != painted.pixels || framebuffer.width != painted.width ||
+        framebuffer.height != painted.height || framebuffer.stride != painted.stride) {
+        std::memset(framebuffer.pixels, 0, stride * static_cast<size_t>(framebuffer.height) * sizeof(uint32_t));
+        if (!framebuffer_show(0, 0, framebuffer.width, framebuffer.height)) return false;
+        painted = framebuffer;
+    }
+    const int32_t width = surface->w * at.factor;
+    // The widened row, written factor times; allocated once for the largest row shown.
+    static std::vector<uint32_t> wide;
+    if (wide.size() < static_cast<size_t>(width)) wide.resize(static_cast<size_t>(width));
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    uint32_t* to = framebuffer.pixels + static_cast<size_t>(at.top) * stride + static_cast<size_t>(at.left);
+    const auto* rows = static_cast<const uint8_t*>(surface->pixels);
+    for (int32_t y = 0; y < surface->h; ++y) {
+        const auto* from = reinterpret_cast<const uint32_t*>(rows + static_cast<size_t>(y) * surface->pitch);
+        if (at.factor > 1) {
+            WIDEN[static_cast<size_t>(at.factor)](from, wide.data(), surface->w);
+            from = wide.data();
+        }
+        for (int32_t k = 0; k < at.factor; ++k, to += stride) copy_out(from, to, static_cast<size_t>(width));
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+#if defined(__SSE2__)
+    _mm_sfence();  // the streamed lines reach memory before the X server is told to read them
+#endif
+    return framebuffer_show(at.left, at.top, width, surface->h * at.factor);
 }
 
 // The whole-number scale for a width x height frame on the desktop, or 0 when the SDL layer
@@ -276,6 +388,7 @@ void backend_unlock_surface(BackendSurface* surface) {
 
 int backend_flip(BackendSurface* surface) {
     if (surface == nullptr) return -1;
+    if (show_direct(as_sdl(surface))) return 0;
     if (is_scaled_frame(as_sdl(surface))) {
         show_scaled();
         return 0;
@@ -285,6 +398,8 @@ int backend_flip(BackendSurface* surface) {
 
 void backend_update_rect(BackendSurface* surface, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (surface == nullptr || width < 0 || height < 0) return;
+    // The display module only ever updates the whole screen, so the whole picture is shown.
+    if (show_direct(as_sdl(surface))) return;
     if (is_scaled_frame(as_sdl(surface))) {
         show_scaled();  // the whole frame: the display module only ever updates all of it
         return;

@@ -275,7 +275,7 @@ TEST(GridFast, BlitsMaskAndWrapsMatchThePlainLoops) {
     };
     static constexpr int32_t far[] = {INT32_MIN, INT32_MIN + 1, -65536, 65536, INT32_MAX - 1, INT32_MAX};
     for (int trial = 0; trial < 4000; ++trial) {
-        // Rows of 0 to 45 pixels cross the loops' 8-pixel blocks and their tails.
+        // Rows of 0 to 45 pixels cross the loops' 16-pixel blocks and their tails.
         Img* destination = picture(in(0, 45), in(0, 12));
         Img* source = rng() % 5 == 0 ? destination : picture(in(0, 45), in(0, 12));  // now and then itself
         int32_t v[6] = {in(-8, 45), in(-4, 12), in(-45, 45), in(-12, 12), in(-3, 50), in(-3, 14)};
