@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -61,8 +62,13 @@ inline std::string read_file(const std::string& path) {
 }
 
 // A folder of its own for one test, empty; the process id keeps other runs of the same
-// tests on this machine out of it.
+// tests on this machine out of it, and the folders go when the test program ends.
 inline std::string fresh_folder(const std::string& name) {
+    static const int registered = std::atexit([] {
+        const int removed = std::system(("rm -rf " + testing::TempDir() + "capture_*_" + std::to_string(getpid())).c_str());
+        (void)removed;
+    });
+    (void)registered;
     const std::string path = testing::TempDir() + name + "_" + std::to_string(getpid());
     run_command("rm -rf '" + path + "' && mkdir -p '" + path + "'");
     return path;
