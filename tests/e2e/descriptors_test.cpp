@@ -57,6 +57,7 @@ TEST(Descriptors, ClosedOrFullStandardOutputIsAFailureAndNeverAFileOfTheProgram)
     EXPECT_EQ(sound.substr(0, 4), "RIFF");
     EXPECT_EQ(shell(bin + "/demo_capture --frames 100 --wav " + dir + "/loud.wav"), 0);
     EXPECT_EQ(contents(dir + "/quiet.wav"), contents(dir + "/loud.wav"));
+    shell("rm -rf " + dir);
 }
 
 TEST(Descriptors, TheShowRunsWithStandardErrorClosed) {
