@@ -48,14 +48,12 @@ V read_back(const Bytes& bytes, int32_t width, char order, char sign) {
 
 }  // namespace
 
-TEST(SampleText, WritesTheBracedDecimalFormAndReadsItBack) {
+TEST(SampleText, WritesTheBracedDecimalFormAndReadsItBackOrWhatThereIs) {
     EXPECT_EQ(text_of({5, -12, 0}), "SAMPLE{3\n5\n-12\n0\n}\n");
     EXPECT_EQ(text_of({}), "SAMPLE{}\n");
     EXPECT_EQ(parse(text_of({0, 32767, -32768, INT32_MIN, 12345}).c_str()), (V{0, 32767, -32768, INT32_MIN, 12345}));
     EXPECT_EQ(parse("noise 12 SAMPLE{2\n7\n-3\n}\n"), (V{7, -3}));
-}
-
-TEST(SampleText, ShortOrBrokenTextNeverReadsPastItsEnd) {
+    // Short or broken text is never read past its end.
     EXPECT_EQ(parse("SAMPLE 1 2 3"), (V{-999}));  // no brace: null
     EXPECT_EQ(parse("SAMPLE{} 5 6"), V{});          // the count is looked for inside the braces only
     EXPECT_EQ(parse("SAMPLE{3\n1\n2"), (V{1, 2}));  // fewer values than the count: what was read
@@ -66,16 +64,14 @@ TEST(SampleText, ShortOrBrokenTextNeverReadsPastItsEnd) {
     EXPECT_LE(s->capacity, 2);
 }
 
-TEST(SampleRaw, WidthsAndByteOrdersOfTheWriter) {
+TEST(SampleRaw, WriterWidthsAndByteOrdersReaderPairsAndBytes) {
     EXPECT_EQ(written({40000, -1}, 16, 'l'), (Bytes{0xFF, 0x7F, 0xFF, 0xFF}));
     EXPECT_EQ(written({-2}, 16, 'b'), (Bytes{0xFF, 0xFE}));
     EXPECT_EQ(written({300, -300, 5}, 8, 'l'), (Bytes{0x7F, 0x80, 0x05}));
     EXPECT_EQ(written({0x123456, -9000000}, 24, 'b'), (Bytes{0x12, 0x34, 0x56, 0x80, 0x00, 0x00}));
     EXPECT_EQ(written({0x01020304, INT32_MIN}, 32, 'l'), (Bytes{4, 3, 2, 1, 0x01, 0, 0, 0x80}));
     EXPECT_EQ(written({0x0102}, 12, 'x'), (Bytes{0x02, 0x01}));  // unknown width: 16, little-endian
-}
-
-TEST(SampleRaw, ReaderDecodesPairsAndBytesUntilTheEnd) {
+    // The reader takes pairs or bytes until the end.
     EXPECT_EQ(read_back({0x80, 0x00}, 16, 'l', 'u'), (V{0}));
     EXPECT_EQ(read_back({0x00, 0x80}, 16, 'b', 'u'), (V{0}));
     EXPECT_EQ(read_back({0x12, 0x34, 0x56}, 16, 'l', 's'), (V{0x1234}));  // odd last byte dropped
