@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
+#include <set>
+#include <tuple>
 
 #include "demo/demo.h"
 #include "demo/scene.h"
@@ -53,11 +54,7 @@ TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
     // Over many starts: phases anywhere on the sine, x and y sines stepping 7..70 per frame
     // and per copy, their partners 3..34, swarms of 3 to 66, every value of each range
     // reached; and exactly 13 draws, so the sequence after it is fixed.
-    std::vector<int32_t> least(3, 1000), most(3, 0);  // x and y steps, partners, copies
-    const auto seen = [&](int kind, int32_t v) {
-        least[kind] = std::min(least[kind], v);
-        most[kind] = std::max(most[kind], v);
-    };
+    std::set<int32_t> seen[3];  // x and y steps, partners, copies
     for (unsigned seed = 1; seed <= 3000; ++seed) {
         std::srand(seed);
         for (int i = 0; i < 13; ++i) std::rand();
@@ -68,11 +65,12 @@ TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
         ASSERT_EQ(std::rand(), after) << "seed " << seed;
         for (int i = 0; i < 4; ++i) {
             ASSERT_TRUE(state.swarm_phase[i] >= 0 && state.swarm_phase[i] <= 1023) << state.swarm_phase[i];
-            seen(i / 2, state.swarm_frame_step[i]);
-            seen(i / 2, state.swarm_copy_step[i]);
+            seen[i / 2].insert({state.swarm_frame_step[i], state.swarm_copy_step[i]});
         }
-        seen(2, state.swarm_count);
+        seen[2].insert(state.swarm_count);
     }
-    EXPECT_EQ(least, (std::vector<int32_t>{7, 3, 3}));
-    EXPECT_EQ(most, (std::vector<int32_t>{70, 34, 66}));
+    for (const auto& [kind, least, most] : {std::tuple{0, 7, 70}, {1, 3, 34}, {2, 3, 66}}) {
+        EXPECT_EQ(*seen[kind].begin() * 1000 + *seen[kind].rbegin(), least * 1000 + most) << kind;
+        EXPECT_EQ(seen[kind].size(), static_cast<size_t>(most - least + 1)) << kind;
+    }
 }
