@@ -12,7 +12,8 @@ TEST(StartupFailureDeathTest, WhatCannotBeBuiltIsNamedAndEndsStartUp) {
     EXPECT_EXIT(demo_image(65536, 65536), fails,
                 "^VORT7131: cannot start: image of 65536 x 65536: out of memory or too large\n$");
     EXPECT_EXIT(demo_image(-1, 16), fails, "image of -1 x 16");
-    EXPECT_EXIT(demo_made(static_cast<Music*>(nullptr), "music"), fails, "^VORT7131: cannot start: music: out of memory\n$");
+    EXPECT_EXIT(demo_made(static_cast<Music*>(nullptr), "music"), fails,
+                "^VORT7131: cannot start: music: out of memory\n$");
     EXPECT_EXIT(demo_check(false, "raster"), fails, "^VORT7131: cannot start: raster: out of memory\n$");
     EXPECT_EXIT(demo_picture(cut, 24, "logo"), fails,
                 "^VORT7131: cannot start: logo: the built-in picture does not decode\n$");

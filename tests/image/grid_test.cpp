@@ -101,7 +101,8 @@ const Operation OPERATIONS[] = {
     SHARED("and mask", and_mask(b, a), MODEL(if (a->width * a->height >= b->width * b->height) {
         for (int32_t i = 0; i < b->width * b->height; ++i) a->pixels[i] &= b->pixels[i];
     })),
-    SHARED("circle", circle(a, v[0], v[1], v[2], low(v[3]) | 1), MODEL(walked_circle(a, v[0], v[1], v[2], low(v[3]) | 1))),
+    SHARED("circle", circle(a, v[0], v[1], v[2], low(v[3]) | 1),
+           MODEL(walked_circle(a, v[0], v[1], v[2], low(v[3]) | 1))),
     SHARED("copy", copy(b, a), nullptr),
     SHARED("key", blit_key(b, a, v[0], v[1], v[2], v[3], v[4], v[5]), MODEL(blit_in_order(b, a, v, keyed))),
     {"add", [](Img* a, const Img* b, const int32_t* v) { img_blit_add(b, a, v[0], v[1], v[2], v[3], v[4], v[5]); },

@@ -81,7 +81,9 @@ TEST(SampleArithmetic, WrapsWithoutClippingRotatesModuloTheCountAndMatches) {
         rotate(t, k);
         return values_of(t);
     };
-    for (const auto& [rotate, k] : {std::pair{&sample_rotate_right, 3}, {&sample_rotate_right, 8}, {&sample_rotate_left, 7}})
+    const std::pair<void (*)(Sample*, int32_t), int32_t> turns[] = {
+        {sample_rotate_right, 3}, {sample_rotate_right, 8}, {sample_rotate_left, 7}};
+    for (const auto& [rotate, k] : turns)
         EXPECT_EQ(rotated(rotate, k), (V{3, 4, 5, 1, 2})) << k;
     EXPECT_EQ(rotated(sample_rotate_right, -2), (V{1, 2, 3, 4, 5}));  // k < 0: unchanged
     sample_rotate_right(own(sample_create()), 3);  // empty: nothing to do
