@@ -58,14 +58,14 @@ TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
 TEST(ScrollXLRefusals, EmptyTextAndNoLetterWidth) {
     Rig rig("ABC", 12);
     ScrollXL* s = rig.scroll;
-    EXPECT_EQ(reported(scrollxl_debug, [&] { scrollxl_setup(s, "", rig.big, rig.brush.font, rig.target.img); }),
+    EXPECT_EQ(printed([&] { scrollxl_setup(s, "", rig.big, rig.brush.font, rig.target.img); }, scrollxl_debug),
               "SCROLLXL error\n");
     EXPECT_EQ(s->cursor->length, 3);
     s->offset = 2;
     for (int32_t w : {0, -3, 65536}) {  // u = 0, negative, and 2^32 with big cells 65536
         rig.brush.font->cell_width = w;
         rig.big->cell_width = w == 65536 ? 65536 : 2;
-        EXPECT_EQ(reported(scrollxl_debug, [&] { scrollxl_update(s); scrollxl_draw(s); }),
+        EXPECT_EQ(printed([&] { scrollxl_update(s); scrollxl_draw(s); }, scrollxl_debug),
                   "SCROLLXL error\nSCROLLXL error\n") << w;
     }
     EXPECT_EQ(s->offset, 2);
