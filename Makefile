@@ -4,14 +4,15 @@
 #               thread), run every test through CTest
 #   make install [PREFIX=/usr/local]   the release programs, desktop entries, icon and
 #               manual pages under PREFIX (DESTDIR=... stages them for packaging)
+#   make deb    the Debian package build/deb/vort7131_<version>_<arch>.deb (tools/build-deb)
 # Further targets: make web, make test-web, make bench, make bench-paced, make fuzz, make soak,
 # make capture, make contact-sheet, make pictures, make clean.
 
 JOBS        ?= $(shell nproc)
 PREFIX      ?= /usr/local
 RUN_PKGS    := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev \
-               desktop-file-utils man-db ffmpeg
+TEST_PKGS   := $(RUN_PKGS) googletest libgtest-dev xvfb xdotool x11-utils libx11-dev libxfixes-dev \
+               desktop-file-utils man-db appstream ffmpeg
 SOAK_PKGS   := $(TEST_PKGS) valgrind
 BENCH_PKGS  := $(RUN_PKGS) libbenchmark-dev
 FUZZ_PKGS   := $(RUN_PKGS) clang libclang-rt-14-dev
@@ -23,7 +24,7 @@ HOST        ?= build/release
 # emcc runs its JavaScript steps with the machine's node, which finds Debian's acorn only here.
 WEB_ENV     := NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test install deps-run deps-test deps-soak deps-bench deps-fuzz deps-pictures deps-web \
+.PHONY: run test install deb deps-run deps-test deps-soak deps-bench deps-fuzz deps-pictures deps-web \
         deps-web-test release bench bench-paced fuzz soak capture contact-sheet pictures clean web test-web \
         host-tools
 
@@ -42,10 +43,16 @@ test: deps-test
 	cmake --build build/tsan -j $(JOBS) --target test_audio_threads
 	cd build/tsan && ctest --output-on-failure -L threads
 	$(MAKE) --no-print-directory test-web HOST=build/test
+	./tests/dist/package_test.sh
 	@./tools/test-ratio || true
 
 install: deps-run release
 	cmake --install build/release --prefix "$(PREFIX)"
+
+# Built from a clean copy of the tree with dpkg-buildpackage, its unit tests included
+# (DEB_BUILD_OPTIONS=nocheck skips them), checked by lintian; installs its own build tools.
+deb:
+	./tools/build-deb
 
 # Twenty cycles of the show (101,100 frames) with random keys under ASan + UBSan: exit 0 and a
 # flat resident size; then valgrind over demo_capture and over the real demo in Xvfb.
@@ -108,11 +115,12 @@ deps-web-test: deps-web
 	@./tools/need-packages $(WEB_TEST_PKGS)
 	@command -v npm >/dev/null || ./tools/need-packages nodejs npm
 
-# The show as a web page in build/web: index.html, vort7131.js and vort7131.wasm.
+# The show as a web page in build/web: index.html, vort7131.js, vort7131.wasm and its icons.
 web: deps-web
-	$(MAKE) --no-print-directory host-tools HOST_TARGETS=embed
+	$(MAKE) --no-print-directory host-tools HOST_TARGETS="embed tool_icon"
 	$(WEB_ENV) emcmake cmake -S . -B build/web-obj -DCMAKE_BUILD_TYPE=Release \
-	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed
+	    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DDEMO_EMBED=$(CURDIR)/$(HOST)/embed \
+	    -DDEMO_ICON_TOOL=$(CURDIR)/$(HOST)/tool_icon
 	$(WEB_ENV) cmake --build build/web-obj -j $(JOBS) --target web
 
 # The page in headless Chromium (tests/web), against demo_capture's pictures of the same scenes.

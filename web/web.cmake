@@ -1,6 +1,7 @@
-# The show as a web page, built with Emscripten (emcmake cmake ... -DDEMO_EMBED=native embed):
-# the same demo over the browser backend, into DEMO_WEB_DIR as index.html, vort7131.js and
-# vort7131.wasm, everything built in. `make web` drives it.
+# The show as a web page, built with Emscripten (emcmake cmake ... -DDEMO_EMBED=native embed
+# -DDEMO_ICON_TOOL=native tool_icon): the same demo over the browser backend, into
+# DEMO_WEB_DIR as index.html, vort7131.js, vort7131.wasm and two icons, everything built in.
+# `make web` drives it.
 set(DEMO_WEB_DIR ${CMAKE_SOURCE_DIR}/build/web CACHE PATH "Where the page is written")
 
 add_executable(vort7131 src/demo/main_demo.cpp)
@@ -20,4 +21,16 @@ set_target_properties(vort7131 PROPERTIES
 add_custom_command(OUTPUT ${DEMO_WEB_DIR}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${DEMO_WEB_DIR}/index.html
   DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html VERBATIM)
-add_custom_target(web ALL DEPENDS vort7131 ${DEMO_WEB_DIR}/index.html)
+# The page's icons are the desktop's, drawn by the native tool_icon named by DEMO_ICON_TOOL.
+set(DEMO_ICON_TOOL "" CACHE FILEPATH "A native tool_icon, which draws the page's icons")
+if(NOT DEMO_ICON_TOOL)
+  message(FATAL_ERROR "The page needs -DDEMO_ICON_TOOL=<native build>/tool_icon (make web passes it)")
+endif()
+set(web_icons ${CMAKE_BINARY_DIR}/icons)
+add_custom_command(OUTPUT ${DEMO_WEB_DIR}/icon-32.png ${DEMO_WEB_DIR}/icon-192.png
+  COMMAND ${DEMO_ICON_TOOL} ${web_icons}
+  COMMAND ${CMAKE_COMMAND} -E copy ${web_icons}/32x32/apps/vort7131.png ${DEMO_WEB_DIR}/icon-32.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${web_icons}/192x192/apps/vort7131.png ${DEMO_WEB_DIR}/icon-192.png
+  DEPENDS ${DEMO_ICON_TOOL} VERBATIM)
+add_custom_target(web ALL DEPENDS vort7131 ${DEMO_WEB_DIR}/index.html ${DEMO_WEB_DIR}/icon-32.png
+  ${DEMO_WEB_DIR}/icon-192.png)

@@ -1,9 +1,12 @@
 #include "demo/demo.h"
 
+#include <array>
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "demo/builtin.h"
 #include "demo/failure.h"
+#include "demo/icon.h"
 #include "demo/scene.h"
 #include "demo/song.h"
 #include "platform/fps.h"
@@ -76,9 +79,16 @@ const Scene* const scene_table[SCENE_COUNT] = {
 };
 
 void demo_startup() {
-    std::srand(DEMO_SEED);
+    rng_srand(DEMO_SEED);
 
+    // The window's icon, the logo's mark, handed to the display before it opens the window.
+    static_assert(ICON_WINDOW <= DISPLAY_ICON_MAX, "the display takes the whole icon");
+    std::array<uint32_t, ICON_WINDOW * ICON_WINDOW> icon{};
+    Img* logo = demo_picture(pnm_logo, pnm_logo_size, "logo");
+    if (icon_from_logo(logo, ICON_WINDOW, icon)) display_icon = {icon.data(), ICON_WINDOW};
+    img_destroy(&logo);
     demo.display = display_create();
+    display_icon = {};
     display_set_mode(demo.display, demo.frame_width, demo.frame_height);
     if (demo.display == nullptr || demo.display->width == 0 || demo.display->height == 0)
         demo_fail("no display", display_last_error());

@@ -73,7 +73,15 @@ void options_print_usage(FILE* out, const char* program) {
 
 const char* options_version() { return DEMO_VERSION; }
 
+const char* options_program_name(const char* argv0, const char* fallback) {
+    if (argv0 == nullptr) return fallback;
+    const char* slash = std::strrchr(argv0, '/');
+    const char* name = slash == nullptr ? argv0 : slash + 1;
+    return *name == '\0' ? fallback : name;
+}
+
 DemoOptions options_take(int argc, char** argv, const char* program) {
+    program = options_program_name(argc > 0 ? argv[0] : nullptr, program);
     DemoOptions options{};
     char error[256];
     if (!options_parse(argc, argv, &options, error, sizeof error)) {

@@ -20,5 +20,9 @@ void options_print_usage(FILE* out, const char* program);  // the --help text, n
 const char* options_version();                              // the release, e.g. "1.0"
 // A whole decimal number in 1..limit and nothing else around it, into *out; false otherwise.
 bool options_parse_count(const char* text, int32_t limit, int32_t* out);
-// Parses argv for the program named program ("demo", "demo_fs"); returns only to run the show.
+// The name a program was started under (argv0 without its folder), so an installed vort7131
+// names itself so; fallback when argv0 is null or ends in '/'.
+const char* options_program_name(const char* argv0, const char* fallback);
+// Parses argv for the program started as argv[0] (fallback: program, "demo" or "demo_fs");
+// returns only to run the show.
 DemoOptions options_take(int argc, char** argv, const char* program);

@@ -1,9 +1,9 @@
 // Scene 1: a background of 32 x 32 sprite tiles drifting on a course that changes at
 // random, the logo swinging about the middle on two sines, and the big scroller's giant
 // mosaic letters bouncing across. The frame is not cleared: the tiles repaint all of it.
-#include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 #include "common/sine_table.h"
 #include "demo/builtin.h"
 #include "demo/demo.h"
@@ -29,8 +29,8 @@ void bigscroll_setup() {
 }
 
 void bigscroll_start() {
-    demo.tile_glyph = FIRST_TILE_GLYPH + std::rand() % 5;
-    demo.font_bigcells->character = std::rand() & 7;  // the brush piece of every big letter
+    demo.tile_glyph = FIRST_TILE_GLYPH + rng_rand() % 5;
+    demo.font_bigcells->character = rng_rand() & 7;  // the brush piece of every big letter
 }
 
 void draw_tiles(int32_t width, int32_t height) {
@@ -48,8 +48,8 @@ void draw_tiles(int32_t width, int32_t height) {
     demo.tile_offset_x = wrap_add(demo.tile_offset_x, demo.tile_step_x) | -TILE;
     demo.tile_offset_y = wrap_add(demo.tile_offset_y, demo.tile_step_y) | -TILE;
     // A course change about every 255 frames on each axis, steps in -6..5.
-    if (std::rand() % 255 == 0) demo.tile_step_y = std::rand() % 12 - 6;
-    if (std::rand() % 255 == 0) demo.tile_step_x = std::rand() % 12 - 6;
+    if (rng_rand() % 255 == 0) demo.tile_step_y = rng_rand() % 12 - 6;
+    if (rng_rand() % 255 == 0) demo.tile_step_x = rng_rand() % 12 - 6;
 }
 
 void bigscroll_frame() {

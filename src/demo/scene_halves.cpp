@@ -2,9 +2,9 @@
 // one above the other, that swing left and right half a period apart until they settle
 // into one whole emblem. Inside the emblem, a drifting background colour and 128 fresh
 // random circles a frame are cut to its shape by the mask half; the colour half goes on top.
-#include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 #include "common/sine_table.h"
 #include "demo/builtin.h"
 #include "demo/demo.h"
@@ -64,10 +64,10 @@ void draw_emblem(int32_t top_x, int32_t bottom_x) {
     img_fill_rect(demo.dot_layer, 0, 0, w, h, colour_drift.colour);
     for (int i = 0; i < CIRCLES; ++i) {
         // Four draws in exactly this order: colour, radius, y, x.
-        const uint32_t colour = (static_cast<uint32_t>(std::rand()) & 0xFFFFFF) | 0x808080;
-        const int32_t radius = std::rand() % 16;
-        const int32_t y = std::rand() % h;
-        const int32_t x = std::rand() % w;
+        const uint32_t colour = (static_cast<uint32_t>(rng_rand()) & 0xFFFFFF) | 0x808080;
+        const int32_t radius = rng_rand() % 16;
+        const int32_t y = rng_rand() % h;
+        const int32_t x = rng_rand() % w;
         img_circle(demo.dot_layer, x, y, radius, colour);
     }
     img_clear(demo.mask_layer);

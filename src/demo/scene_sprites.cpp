@@ -1,9 +1,9 @@
 // Scene 5: a swarm of sprites on Lissajous paths, drawn additively into the frame without
 // clearing it, so their trails grow ever brighter until the channels saturate and wrap.
 // At each start the swarm's phases, speeds and size are drawn anew.
-#include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 #include "common/sine_table.h"
 #include "demo/demo.h"
 #include "demo/scene.h"
@@ -42,11 +42,11 @@ void swarm_draw_parameters(DemoState* state) {
     for (int i = 0; i < 4; ++i) {
         const int32_t mask = i < 2 ? 63 : 31;
         const int32_t least = i < 2 ? 7 : 3;
-        state->swarm_phase[i] = std::rand() & SINE_MASK;
-        state->swarm_frame_step[i] = (std::rand() & mask) + least;
-        state->swarm_copy_step[i] = (std::rand() & mask) + least;
+        state->swarm_phase[i] = rng_rand() & SINE_MASK;
+        state->swarm_frame_step[i] = (rng_rand() & mask) + least;
+        state->swarm_copy_step[i] = (rng_rand() & mask) + least;
     }
-    state->swarm_count = (std::rand() & 63) + 3;
+    state->swarm_count = (rng_rand() & 63) + 3;
 }
 
 constinit const Scene scene_sprites = {"sprites", nullptr, sprites_start, sprites_frame, nullptr, 800};

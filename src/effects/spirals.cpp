@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 #include "common/sine_table.h"
 
 uint8_t spirals_debug = 0;
@@ -23,7 +24,7 @@ bool field_ok(const Spirals* s) {
 void drift_channel(int32_t& v, int32_t& d) {
     if (v == CHANNEL_TOP || v == 0) {
         d = wrap_neg(d);
-        const int32_t m = static_cast<int32_t>(random() % 0xFFFFF + 4096);
+        const int32_t m = static_cast<int32_t>(rng_random() % 0xFFFFF + 4096);
         d = d < 0 ? -m : m;
     }
     int64_t next = static_cast<int64_t>(v) + d;
@@ -84,11 +85,11 @@ void spirals_respawn(Spirals* spirals, int32_t i) {
         return;
     }
     Particle& p = spirals->particles[i];
-    p.a = rand() % 1023;
+    p.a = rng_rand() % 1023;
     p.b = (p.a + 256) % sine_table.length;
     // Radius range 1.5 x width, formed in 64 bits so a huge width cannot overflow.
     const int64_t range = 3 * static_cast<int64_t>(spirals->width) / 2;
-    p.r = static_cast<int32_t>(rand() % range);
+    p.r = static_cast<int32_t>(rng_rand() % range);
 }
 
 void spirals_respawn_all(Spirals* spirals) {

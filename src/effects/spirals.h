@@ -2,8 +2,8 @@
 // SPIRALS: particles at an angle and a radius around a centre, turned and pushed out a
 // little every update and respawned past the maximum radius; each is drawn as one pixel.
 // Also the colour drift: three channels that wander between 0 and 255 independently.
-// Failures print "SPIRALS error" when spirals_debug is set. Draws with rand(); the
-// colour drift draws with random().
+// Failures print "SPIRALS error" when spirals_debug is set. Draws with rng_rand(); the
+// colour drift draws with rng_random().
 #include <cstdint>
 
 #include "common/module_id.h"

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 
 const ModuleId stars_module_id = make_module_id("20101012", "STARS");
 
@@ -52,8 +53,8 @@ void stars_set_count(Stars* stars, int32_t n) {
 void stars_scatter(Stars* stars) {
     if (!field_ok(stars)) return;
     for (int32_t i = 0; i < stars->count; ++i) {
-        const int32_t col = rand() % stars->width;
-        const int32_t row = rand() % stars->height;
+        const int32_t col = rng_rand() % stars->width;
+        const int32_t row = rng_rand() % stars->height;
         stars->stars[i].x = fix_from_int(col);
         stars->stars[i].y = fix_from_int(row);
     }
@@ -61,8 +62,8 @@ void stars_scatter(Stars* stars) {
 
 void stars_respawn(Stars* stars, int32_t i) {
     if (!field_ok(stars) || i < 0 || i >= stars->count) return;
-    int32_t col = rand() % stars->width;
-    int32_t row = rand() % stars->height;
+    int32_t col = rng_rand() % stars->width;
+    int32_t row = rng_rand() % stars->height;
     const int32_t vx = stars->vx;
     const int32_t vy = stars->vy;
     if (vx != 0 && vy != 0) {
@@ -70,7 +71,7 @@ void stars_respawn(Stars* stars, int32_t i) {
         int32_t wy = edge_weight(vy);
         // Two slow backward speeds weigh nothing; let both edges count alike then.
         if (wx == 0 && wy == 0) wx = wy = 1;
-        const int32_t k = rand() % (wx + wy);
+        const int32_t k = rng_rand() % (wx + wy);
         if (k < wx) {
             col = vx < 0 ? stars->width - 1 : 0;
         } else {

@@ -1,7 +1,7 @@
 #pragma once
 // STARS: sprites moving across a field at one common 16.16 velocity; a star that
 // leaves re-enters at the edge its velocity comes from. The sprite frame follows the
-// star's row, so a sheet of rotation frames makes it spin. Draws with rand(); prints
+// star's row, so a sheet of rotation frames makes it spin. Draws with rng_rand(); prints
 // nothing: an invalid call does nothing.
 #include <cstdint>
 
@@ -31,7 +31,7 @@ extern const ModuleId stars_module_id;
 Stars* stars_create();                           // 256 x 256, 16 scattered stars; null on failure
 void stars_destroy(Stars** stars);               // frees the array and the record, sets *stars = null
 void stars_set_count(Stars* stars, int32_t n);   // n >= 1: new array, scattered
-void stars_scatter(Stars* stars);                // random positions, two rand() per star
+void stars_scatter(Stars* stars);                // random positions, two rng_rand() per star
 void stars_respawn(Stars* stars, int32_t i);     // star i re-enters at the edge its velocity comes from
 void stars_move(Stars* stars);                   // one frame of movement, respawning leavers
 void stars_draw(Stars* stars, Img* target);      // one sprite per star, frame (y >> 17) rem 64

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 
 uint8_t stars3d_debug = 0;
 const ModuleId stars3d_module_id = make_module_id("20101109", "STARS3D");
@@ -108,9 +109,9 @@ void stars3d_scatter(Stars3D* stars3d) {
     }
     for (int32_t i = stars3d->count - 1; i >= 0; --i) {
         Star3D& p = stars3d->stars[i];
-        p.x = fix_from_int(rand() % stars3d->width);
-        p.y = fix_from_int(rand() % stars3d->height);
-        p.z = fix_from_int(rand() % stars3d->depth);
+        p.x = fix_from_int(rng_rand() % stars3d->width);
+        p.y = fix_from_int(rng_rand() % stars3d->height);
+        p.z = fix_from_int(rng_rand() % stars3d->depth);
     }
 }
 
@@ -120,9 +121,9 @@ void stars3d_respawn(Stars3D* stars3d, int32_t i) {
         return;
     }
     Star3D& p = stars3d->stars[i];
-    p.x = fix_from_int(rand() % stars3d->width);
-    p.y = fix_from_int(rand() % stars3d->height);
-    p.z = fix_from_int(stars3d->depth - rand() % 16);  // within 15 units of the far end
+    p.x = fix_from_int(rng_rand() % stars3d->width);
+    p.y = fix_from_int(rng_rand() % stars3d->height);
+    p.z = fix_from_int(stars3d->depth - rng_rand() % 16);  // within 15 units of the far end
 }
 
 void stars3d_move(Stars3D* stars3d) {

@@ -2,7 +2,7 @@
 // STARS3D: points moving through a box at one 16.16 velocity, projected in perspective
 // and drawn as one of eight depth cells of a sprite sheet (0 far .. 7 near). A point that
 // leaves the box re-enters near its far end. Failures print "STARS3D error" when
-// stars3d_debug is set. Draws with rand().
+// stars3d_debug is set. Draws with rng_rand().
 #include <cstdint>
 
 #include "common/module_id.h"
@@ -36,7 +36,7 @@ extern const ModuleId stars3d_module_id;
 Stars3D* stars3d_create();                           // 16 scattered points; null on failure
 void stars3d_destroy(Stars3D** stars3d);             // frees array and record, sets *stars3d = null
 void stars3d_set_count(Stars3D* stars3d, int32_t n); // n >= 1: new array, scattered
-void stars3d_scatter(Stars3D* stars3d);              // last to first, three rand() per point
+void stars3d_scatter(Stars3D* stars3d);              // last to first, three rng_rand() per point
 void stars3d_respawn(Stars3D* stars3d, int32_t i);   // random x, y; z within 15 of the far end
 void stars3d_move(Stars3D* stars3d);                 // one frame of movement, respawning leavers
 void stars3d_draw(Stars3D* stars3d, Img* target);    // depth cell per point, last point first

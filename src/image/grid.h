@@ -192,10 +192,12 @@ bool overlap(Grid<A> a, Grid<B> b) {
 
 // d[i] = op(d[i], s[i]) over n cells of rows that do not overlap. The fixed-size blocks let
 // GCC vectorise the loop at -O2 as well (its cheap cost model wants a trip count known when
-// compiling); op is a select, never a conditional store, so every block vectorises.
+// compiling); op is a select, never a conditional store, so every block vectorises. A block
+// is a cache line: two 32-byte vectors (or four of 16) back to back, which keeps pace with
+// memcpy where one vector a step does not.
 template <typename Cell, typename Op>
 void each_cell(const Cell* __restrict s, Cell* __restrict d, size_t n, Op op) {
-    constexpr size_t BLOCK = 32 / sizeof(Cell);
+    constexpr size_t BLOCK = 64 / sizeof(Cell);
     size_t i = 0;
     for (; i + BLOCK <= n; i += BLOCK)
         for (size_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k], s[i + k]);
@@ -205,7 +207,7 @@ void each_cell(const Cell* __restrict s, Cell* __restrict d, size_t n, Op op) {
 // d[i] = value over n cells, in the same blocks.
 template <typename Cell>
 void fill_cells(Cell* d, size_t n, Cell value) {
-    constexpr size_t BLOCK = 32 / sizeof(Cell);
+    constexpr size_t BLOCK = 64 / sizeof(Cell);
     size_t i = 0;
     for (; i + BLOCK <= n; i += BLOCK)
         for (size_t k = 0; k < BLOCK; ++k) d[i + k] = value;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "common/wide.h"
 #include "image/family.h"
 #include "image/img_internal.h"
 
@@ -63,7 +64,7 @@ void img_fade(Img* img, uint8_t step) {
     if (!grid_fade(record_grid(img), step)) img_report();
 }
 
-void img_and_mask(const Img* mask, Img* target) {
+WIDE_LOOP void img_and_mask(const Img* mask, Img* target) {
     if (!grid_and_mask(record_grid(mask), record_grid(target))) img_report();
 }
 

@@ -1,16 +1,18 @@
 // IMG: rectangle copies, row and column wraps, the nearest-neighbour scaler and rotation,
-// all shared with the byte map (grid.h); this file adds the checks' error line.
+// all shared with the byte map (grid.h); this file adds the checks' error line. The keyed and
+// additive blits, which draw every glyph and sprite, are built for AVX2 as well (WIDE_LOOP).
+#include "common/wide.h"
 #include "image/family.h"
 #include "image/img.h"
 #include "image/img_internal.h"
 
-void img_blit_key(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
-                  int32_t h) {
+WIDE_LOOP void img_blit_key(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                            int32_t w, int32_t h) {
     if (!grid_blit_key(record_grid(source), record_grid(destination), sx, sy, dx, dy, w, h)) img_report();
 }
 
-void img_blit_add(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
-                  int32_t h) {
+WIDE_LOOP void img_blit_add(const Img* source, Img* destination, int32_t sx, int32_t sy, int32_t dx, int32_t dy,
+                            int32_t w, int32_t h) {
     if (!grid_blit_add(record_grid(source), record_grid(destination), sx, sy, dx, dy, w, h)) img_report();
 }
 

@@ -25,8 +25,9 @@ static_assert(offsetof(BackendSurfaceInfo, flags) == 16 && offsetof(BackendSurfa
 // How the backend fits the mode to the machine's screen, set once before the first video
 // mode; a backend without a screen to fit ignores it.
 //  - In a window: the window is factor times the mode in each direction, by nearest
-//    neighbour unless the user's own SDL12COMPAT_SCALE_METHOD asks otherwise; factor 0
-//    leaves the window as the user's SDL12COMPAT_WINDOW_SCALING (if any) makes it.
+//    neighbour unless the user's own SDL12COMPAT_SCALE_METHOD asks otherwise; a factor
+//    too big for the desktop takes the largest that fits (at least 1); factor 0 leaves
+//    the window as the user's SDL12COMPAT_WINDOW_SCALING (if any) makes it.
 //  - Full screen: the screen is opened at the desktop's own size and every frame is drawn
 //    into its middle, each pixel factor x factor, on black. Factor 0, or one too big for
 //    the screen, takes the largest that fits. A user's own SDL12COMPAT_SCALE_METHOD hands
@@ -34,7 +35,17 @@ static_assert(offsetof(BackendSurfaceInfo, flags) == 16 && offsetof(BackendSurfa
 constexpr int32_t BACKEND_SCALE_MAX = 16;  // 16 x 256 = 4096 pixels
 void backend_set_scale(int32_t factor);    // 0..BACKEND_SCALE_MAX; anything else reads as 0
 
+// Who the window is, for the desktop, set before the first video mode (a backend without a
+// window manager ignores both): the class that desktops group and match windows by (a
+// user's own SDL_VIDEO_X11_WMCLASS or SDL_VIDEO_WAYLAND_WMCLASS wins), and the icon shown
+// for it, side x side pixels 0xAARRGGBB with straight alpha, copied; null or a side out of
+// 1..BACKEND_ICON_MAX: no icon.
+constexpr int32_t BACKEND_ICON_MAX = 128;
+void backend_set_window_class(const char* name);                   // copied; null: the machine's default
+void backend_set_icon(const uint32_t* argb, int32_t side);
+
 // Video. Every call accepts a null surface and then does nothing (or returns null / -1).
+// A full-screen mode hides the mouse pointer over the picture.
 BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bits_per_pixel,
                                        uint32_t flags);               // the screen; null on failure
 void backend_set_caption(const char* title, const char* icon_title);  // window and icon titles

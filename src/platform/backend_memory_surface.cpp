@@ -130,3 +130,10 @@ void backend_update_rect(BackendSurface* surface, int32_t x, int32_t y, int32_t 
 const char* backend_error() {
     return memory_surface_error;
 }
+
+// No window manager to tell who the window is.
+void backend_set_window_class(const char* name) { (void)name; }
+void backend_set_icon(const uint32_t* argb, int32_t side) {
+    (void)argb;
+    (void)side;
+}

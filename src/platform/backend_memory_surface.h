@@ -1,7 +1,8 @@
 #pragma once
 // Surfaces in memory, for the backends without a video library (headless, web).
 // backend_memory_surface.cpp is the one implementation of the surface calls of backend.h
-// that do not depend on where the screen goes; each such backend links it and defines the
+// that do not depend on where the screen goes (and of the window's class and icon, which
+// neither has a window manager to give to); each such backend links it and defines the
 // rest: the screen (backend_set_video_mode, backend_free_surface) and memory_surface_present,
 // which shows it. Pixels are 32-bit words under three eight-bit colour masks; rows are
 // width x 4 bytes.

@@ -2,8 +2,9 @@
 // surface in memory that every flip or update hands to the page's canvas; key events come
 // from the page's listeners; time is the page's clock; a sleep hands the page its event loop
 // back. The audio device is fed on the same thread as the program: just before each sleep,
-// the callback fills as many device buffers as Web Audio needs to stay ahead, so the
-// callback never overlaps the program and the device lock has nothing to do.
+// the callback renders just as many values as keep the page's player a few hundredths of
+// a second ahead of what is heard (so the sound follows the picture closely), and the
+// callback never overlaps the program: the device lock has nothing to do.
 // The page half of every call is in backend_web.js.
 #include <emscripten.h>
 
@@ -13,6 +14,7 @@
 #include "platform/backend.h"
 #include "platform/backend_audio.h"
 #include "platform/backend_memory_surface.h"
+#include "platform/fps.h"
 
 // backend_web.js
 extern "C" {
@@ -20,12 +22,14 @@ int web_open_screen(int32_t width, int32_t height);  // sizes the canvas and sta
 void web_close_screen();                            // stops the key listeners
 void web_set_title(const char* title);
 void web_present(const uint8_t* rgba, int32_t width, int32_t height);  // rows of width x 4 bytes R, G, B, A
+void web_frame_polled(int32_t counter);  // a numbered frame is on the canvas; counter: what it shows
 int32_t web_poll_event();  // type | sym << 8 of the oldest waiting event, 0 when none
 uint32_t web_ticks_ms();   // ms since the page first asked, wrapping at 2^32
-int web_audio_open(int32_t frequency, int32_t channels, int32_t samples);  // 0 = the page can play
-int32_t web_audio_due();   // device buffers to render now to stay ahead of the player
-void web_audio_play(const uint8_t* bytes, int32_t len);  // queues one rendered device buffer
+int web_audio_open(int32_t frequency, int32_t most);  // mono; 0 = the page can play
+int32_t web_audio_due();   // values to render now to stay just ahead of the player, 0..most
+void web_audio_play(const int16_t* values, int32_t count);  // queues rendered values
 void web_audio_stop();     // silences what is queued
+void web_audio_close();    // silences and lets the player go
 }
 
 namespace {
@@ -41,24 +45,24 @@ uint32_t web_last_sleep_ms;
 struct WebAudio {
     BackendAudioCallback callback;
     void* userdata;
-    uint8_t* buffer;  // owned: one device buffer
-    int32_t buffer_bytes;
+    int16_t* buffer;  // owned: room for one device buffer, the most rendered at once
+    int32_t capacity;  // values
     uint8_t open;
     uint8_t paused;
 };
 WebAudio web_audio;
 
-// Renders the device buffers that the player is about to need. Like a machine's device, a
-// paused one asks for nothing; an empty queue leaves the buffer silent.
+// Renders the values that the player is about to need. Like a machine's device, a paused
+// one asks for nothing; an empty queue leaves the values silent.
 void pump_audio() {
     WebAudio& audio = web_audio;
     if (audio.open == 0 || audio.paused != 0) return;
-    for (int32_t due = web_audio_due(); due > 0; --due) {
-        std::memset(audio.buffer, 0, static_cast<size_t>(audio.buffer_bytes));
-        audio.callback(audio.userdata, audio.buffer, audio.buffer_bytes);
-        if (audio.open == 0) return;  // the callback closed the device
-        web_audio_play(audio.buffer, audio.buffer_bytes);
-    }
+    const int32_t due = web_audio_due();
+    if (due <= 0 || due > audio.capacity) return;
+    std::memset(audio.buffer, 0, static_cast<size_t>(due) * 2);
+    audio.callback(audio.userdata, reinterpret_cast<uint8_t*>(audio.buffer), due * 2);
+    if (audio.open == 0) return;  // the callback closed the device
+    web_audio_play(audio.buffer, due);
 }
 
 void sleep_ms(uint32_t ms) {
@@ -131,7 +135,12 @@ void memory_surface_present(BackendSurface* surface) {
 
 // Events
 
-void backend_pump_events() {}  // the page's listeners queue events as they happen
+// The page's listeners queue events as they happen. The keyboard is read once per numbered
+// frame, right after its present (fades are not read): the page counts frames here, as the
+// recorder does, and keeps the counter's value that the frame shows.
+void backend_pump_events() {
+    web_frame_polled(fps.measured_fps & 0xFF);
+}
 
 int backend_poll_event(BackendEvent* event) {
     if (event == nullptr) return 0;
@@ -169,18 +178,17 @@ int backend_init(uint32_t flags) {
 int backend_audio_open(int frequency, uint16_t format, int channels, int samples, BackendAudioCallback callback,
                        void* userdata) {
     WebAudio& audio = web_audio;
-    // Signed 16-bit little-endian is what the page converts; the program asks for nothing else.
+    // Signed 16-bit little-endian mono is what the page plays; the program asks for nothing else.
     if (audio.open != 0 || callback == nullptr || format != 0x8010 || frequency <= 0 || samples <= 0 ||
-        samples > 65536 || channels < 1 || channels > 2) {
+        samples > 65536 || channels != 1) {
         return -1;
     }
-    if (web_audio_open(frequency, channels, samples) != 0) return -1;
-    const int32_t bytes = samples * channels * 2;
-    audio.buffer = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1));
+    if (web_audio_open(frequency, samples) != 0) return -1;
+    audio.buffer = static_cast<int16_t*>(std::calloc(static_cast<size_t>(samples), 2));
     if (audio.buffer == nullptr) return -1;
     audio.callback = callback;
     audio.userdata = userdata;
-    audio.buffer_bytes = bytes;
+    audio.capacity = samples;
     audio.open = 1;
     audio.paused = 1;  // as a machine's device: silent until unpaused
     return 0;
@@ -197,7 +205,7 @@ void backend_audio_lock() {}
 void backend_audio_unlock() {}
 
 void backend_audio_close() {
-    if (web_audio.open != 0) web_audio_stop();
+    if (web_audio.open != 0) web_audio_close();
     std::free(web_audio.buffer);
     web_audio = WebAudio{};
 }

@@ -4,42 +4,53 @@
 //   audioContext  the AudioContext to play through, made after the user's click; null while
 //                 the page is still making it (the device plays nothing until then); left out,
 //                 the program has no sound device
-//   stats         an object whose counters this file advances: frames (screens shown) and
-//                 firstFrameAt (performance.now() of the first), audioCalls (device buffers
-//                 rendered), audioValues (values in them), audioAbsSum (sum of their sizes)
+//   stats         an object whose counters this file advances: presents (screens shown, fade
+//                 steps too) and firstFrameAt (performance.now() of the first); frame (numbered
+//                 frames: the keyboard is read once after each), counter (the frame counter's
+//                 value in the last of them, 0 to 255) and presentsSinceFrame (screens shown
+//                 since: 0 while the canvas holds that frame); keysQueued and keysTaken (key
+//                 events given to and read by the program) and keys ([frame, type, sym] of each
+//                 event read); audioCalls (renderings), audioValues (values in them),
+//                 audioAbsSum (sum of their sizes), and sound(), which tells where the sound
+//                 is: {clock (the audio clock, s), aheadMs (rendered, not yet played),
+//                 latencyMs (the browser's own output delay), gaps (times the sound ran out
+//                 and began afresh)}, or null before it plays
+// and takes from it pressKey(sym): a key press for the show from the page's own controls.
 mergeInto(LibraryManager.library, {
   $Web: {
-    image: null,      // ImageData the size of the screen
+    image: null,      // ImageData over the screen's bytes in the program's memory
     context: null,    // the canvas's 2D context
     events: [],       // waiting events: type | sym << 8
     listening: null,  // AbortController of the key listeners, while the screen is open
     clockStart: -1,   // performance.now() at the first tick
-    audio: null,      // {context, frequency, channels, samples, next, playing}
+    audio: null,      // {frequency, most, context, next (when the next buffer starts), sources: [{source, end}], gaps}
 
-    // The key symbols the desktop receives for the keys that can matter: letters and digits
-    // by their unshifted character, keypad, arrows and function keys by their codes.
-    keySym: function(code) {
-      if (/^Key[A-Z]$/.test(code)) return code.charCodeAt(3) + 32;
-      if (/^Digit[0-9]$/.test(code)) return code.charCodeAt(5);
-      if (/^Numpad[0-9]$/.test(code)) return 256 + code.charCodeAt(6) - 48;
-      if (/^F([1-9]|1[0-5])$/.test(code)) return 281 + Number(code.slice(1));
-      var named = {
-        'Escape': 27, 'Space': 32, 'Enter': 13, 'Tab': 9, 'Backspace': 8, 'Delete': 127,
-        'Minus': 45, 'Equal': 61, 'BracketLeft': 91, 'BracketRight': 93, 'Backslash': 92,
-        'Semicolon': 59, 'Quote': 39, 'Backquote': 96, 'Comma': 44, 'Period': 46, 'Slash': 47,
-        'ArrowUp': 273, 'ArrowDown': 274, 'ArrowRight': 275, 'ArrowLeft': 276,
-        'Insert': 277, 'Home': 278, 'End': 279, 'PageUp': 280, 'PageDown': 281,
-      };
-      return named[code] || 0;
+    // The keys the show reads, by the key symbol the desktop receives for them (letters and
+    // digits by their unshifted character). Every other key is left to the browser.
+    showKeys: {
+      'Escape': 27, 'Space': 32, 'KeyQ': 113, 'KeyA': 97, 'KeyS': 115, 'KeyO': 111,
+      'Digit1': 49, 'Digit2': 50, 'Digit4': 52, 'Digit5': 53, 'Digit8': 56, 'Digit9': 57,
+    },
+
+    queue: function(type, sym) {
+      Web.events.push(type | (sym << 8));
+      var stats = Module['stats'];
+      if (stats) stats.keysQueued++;
     },
 
     onKey: function(event) {
-      // The desktop does not repeat held keys; the browser's shortcuts keep working.
+      // The desktop does not repeat held keys; the browser's shortcuts keep working, and a
+      // focused button takes its own Space.
       if (event.repeat || event.ctrlKey || event.altKey || event.metaKey) return;
-      var sym = Web.keySym(event.code);
-      if (sym === 0) return;
+      var sym = Web.showKeys[event.code];
+      if (!sym || (sym === 32 && event.target instanceof HTMLButtonElement)) return;
       event.preventDefault();
-      Web.events.push((event.type === 'keydown' ? 2 : 3) | (sym << 8));
+      Web.queue(event.type === 'keydown' ? 2 : 3, sym);
+    },
+
+    // Seconds of rendered sound not yet heard.
+    ahead: function(audio) {
+      return Math.max(0, audio.next - audio.context.currentTime);
     },
   },
 
@@ -49,14 +60,17 @@ mergeInto(LibraryManager.library, {
     if (!canvas) return -1;
     canvas.width = width;
     canvas.height = height;
-    Web.context = canvas.getContext('2d', {alpha: false});
-    Web.image = Web.context.createImageData(width, height);
+    // Desynchronized: each frame goes to the screen without waiting for the page's own
+    // rendering, which costs the browser far less work at 50 frames a second.
+    Web.context = canvas.getContext('2d', {alpha: false, desynchronized: true});
+    Web.image = null;
     Web.events = [];
+    Module['pressKey'] = function(sym) { if (Web.listening) Web.queue(2, sym); };
     if (!Web.listening) {
       Web.listening = new AbortController();
       var options = {signal: Web.listening.signal};
-      window.addEventListener('keydown', Web.onKey, options);
-      window.addEventListener('keyup', Web.onKey, options);
+      document.addEventListener('keydown', Web.onKey, options);
+      document.addEventListener('keyup', Web.onKey, options);
     }
     return 0;
   },
@@ -74,16 +88,37 @@ mergeInto(LibraryManager.library, {
 
   web_present__deps: ['$Web'],
   web_present: function(rgba, width, height) {
-    if (!Web.image || Web.image.width !== width || Web.image.height !== height) return;
-    Web.image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+    if (!Web.context) return;
+    // The image reads the program's memory in place; a grown memory is a new buffer.
+    if (!Web.image || Web.image.data.buffer !== HEAPU8.buffer || Web.image.data.byteOffset !== rgba ||
+        Web.image.width !== width || Web.image.height !== height) {
+      Web.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+    }
     Web.context.putImageData(Web.image, 0, 0);
     var stats = Module['stats'];
-    if (stats && stats.frames++ === 0) stats.firstFrameAt = performance.now();
+    if (!stats) return;
+    if (stats.presents++ === 0) stats.firstFrameAt = performance.now();
+    stats.presentsSinceFrame++;
+  },
+
+  web_frame_polled: function(counter) {
+    var stats = Module['stats'];
+    if (!stats) return;
+    stats.frame++;
+    stats.counter = counter;
+    stats.presentsSinceFrame = 0;
   },
 
   web_poll_event__deps: ['$Web'],
   web_poll_event: function() {
-    return Web.events.length > 0 ? Web.events.shift() : 0;
+    if (Web.events.length === 0) return 0;
+    var packed = Web.events.shift();
+    var stats = Module['stats'];
+    if (stats) {
+      stats.keysTaken++;
+      stats.keys.push([stats.frame, packed & 0xFF, packed >> 8]);
+    }
+    return packed;
   },
 
   web_ticks_ms__deps: ['$Web'],
@@ -94,54 +129,64 @@ mergeInto(LibraryManager.library, {
   },
 
   web_audio_open__deps: ['$Web'],
-  web_audio_open: function(frequency, channels, samples) {
+  web_audio_open: function(frequency, most) {
     if (Module['audioContext'] === undefined) return -1;
-    Web.audio = {frequency: frequency, channels: channels, samples: samples, next: 0, playing: new Set()};
+    var audio = {frequency: frequency, most: most, context: null, next: 0, sources: [], gaps: 0};
+    Web.audio = audio;
+    var stats = Module['stats'];
+    if (stats) {
+      stats.sound = function() {
+        var context = audio.context;
+        if (!context) return null;
+        return {clock: context.currentTime, aheadMs: Web.ahead(audio) * 1000,
+                latencyMs: ((context.baseLatency || 0) + (context.outputLatency || 0)) * 1000, gaps: audio.gaps};
+      };
+    }
     return 0;
   },
 
-  // Keeps about a quarter of a second queued: enough to ride out a scene change, little
-  // enough that the sound follows the picture.
+  // The sound is played as short buffers scheduled back to back, each rendered just before
+  // it is needed: about two frames' worth queued rides out a late frame and keeps the sound
+  // within a few hundredths of a second of the picture. (An AudioWorklet would cost the
+  // browser more: it runs script for every 128 values.)
   web_audio_due__deps: ['$Web'],
   web_audio_due: function() {
     var audio = Web.audio;
-    if (!audio) return 0;
-    audio.context = Module['audioContext'];
-    if (!audio.context) return 0;
-    var now = audio.context.currentTime;
-    var length = audio.samples / audio.frequency;
-    if (audio.next < now + 0.01) audio.next = now + 0.05;  // starting, or starved: begin afresh
-    var wanted = now + 0.25 - audio.next;
-    return wanted > 0 ? Math.ceil(wanted / length) : 0;
+    var context = Module['audioContext'];
+    if (!audio || !context) return 0;
+    audio.context = context;
+    // Sources that have played are let go here rather than by an event each.
+    while (audio.sources.length > 0 && audio.sources[0].end <= context.currentTime) audio.sources.shift();
+    if (audio.next < context.currentTime + 0.002) {  // starting, or starved: begin afresh
+      if (audio.next > 0) audio.gaps++;
+      audio.next = context.currentTime + 0.01;
+    }
+    var wanted = Math.round((0.04 - Web.ahead(audio)) * audio.frequency);
+    return wanted < 256 ? 0 : Math.min(wanted, audio.most);
   },
 
   web_audio_play__deps: ['$Web'],
-  web_audio_play: function(bytes, len) {
+  web_audio_play: function(values, count) {
     var audio = Web.audio;
-    if (!audio) return;
-    var values = len >> 1;
-    var frames = Math.floor(values / audio.channels);
-    var buffer = audio.context.createBuffer(audio.channels, frames, audio.frequency);
+    if (!audio || !audio.context) return;
+    var buffer = audio.context.createBuffer(1, count, audio.frequency);
+    var out = buffer.getChannelData(0);
     var sum = 0;
-    for (var c = 0; c < audio.channels; ++c) {
-      var out = buffer.getChannelData(c);
-      for (var i = 0; i < frames; ++i) {
-        var v = HEAP16[(bytes >> 1) + i * audio.channels + c];
-        out[i] = v / 32768;
-        sum += v < 0 ? -v : v;
-      }
+    for (var i = 0, at = values >> 1; i < count; ++i) {
+      var v = HEAP16[at + i];
+      out[i] = v / 32768;
+      sum += v < 0 ? -v : v;
     }
     var source = audio.context.createBufferSource();
     source.buffer = buffer;
     source.connect(audio.context.destination);
-    source.onended = function() { audio.playing.delete(source); };
-    audio.playing.add(source);
     source.start(audio.next);
-    audio.next += frames / audio.frequency;
+    audio.next += count / audio.frequency;
+    audio.sources.push({source: source, end: audio.next});
     var stats = Module['stats'];
     if (stats) {
       stats.audioCalls++;
-      stats.audioValues += values;
+      stats.audioValues += count;
       stats.audioAbsSum += sum;
     }
   },
@@ -150,8 +195,14 @@ mergeInto(LibraryManager.library, {
   web_audio_stop: function() {
     var audio = Web.audio;
     if (!audio) return;
-    audio.playing.forEach(function(source) { source.stop(); });
-    audio.playing.clear();
+    audio.sources.forEach(function(playing) { playing.source.stop(); });
+    audio.sources = [];
     audio.next = 0;
+  },
+
+  web_audio_close__deps: ['$Web', 'web_audio_stop'],
+  web_audio_close: function() {
+    _web_audio_stop();
+    Web.audio = null;
   },
 });

@@ -8,9 +8,11 @@
 #include "platform/backend.h"
 
 static_assert(DISPLAY_SCALE_MAX == BACKEND_SCALE_MAX, "the display offers what the backend can fit");
+static_assert(DISPLAY_ICON_MAX == BACKEND_ICON_MAX, "the display's icon fits the backend's");
 
 uint32_t display_video_flags = DISPLAY_WINDOWED;
 int32_t display_scale = 0;
+DisplayIcon display_icon;
 BackendSurface* display_screen;
 Display* display_the_display;
 uint32_t display_flags;
@@ -94,6 +96,8 @@ Display* display_create() {
     }
     display_flags = display_video_flags;
     backend_set_scale(display_scale);
+    backend_set_window_class(DISPLAY_WINDOW_CLASS);
+    backend_set_icon(display_icon.argb, display_icon.side);
     display_the_display = static_cast<Display*>(std::calloc(1, sizeof(Display)));
     if (display_the_display == nullptr) {
         display_report();

@@ -36,6 +36,16 @@ extern const ModuleId display_module_id;
 constexpr int32_t DISPLAY_WIDTH = 256;   // the mode display_create asks for
 constexpr int32_t DISPLAY_HEIGHT = 256;
 constexpr const char* DISPLAY_CAPTION = "VORT7131";
+constexpr const char* DISPLAY_WINDOW_CLASS = "vort7131";  // what desktops match the window by
+
+// The window's icon: side x side pixels 0xAARRGGBB, straight alpha. Borrowed; set before
+// display_create, which hands it on (argb null: no icon).
+struct DisplayIcon {
+    const uint32_t* argb;
+    int32_t side;  // 1..DISPLAY_ICON_MAX
+};
+constexpr int32_t DISPLAY_ICON_MAX = 128;
+extern DisplayIcon display_icon;
 
 Display* display_create();                                              // mode 256 x 256; the existing one if any
 void display_set_mode(Display* display, int32_t width, int32_t height);  // negative sizes: refused

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/fixed.h"
+#include "common/rng.h"
 #include "sound/audio.h"
 
 uint8_t music_debug = 0;
@@ -85,11 +86,11 @@ void music_tick(Music* music) {
     const int32_t length = music->loop != nullptr ? music->loop->count : 0;
     const int32_t blocks = music->blocks != nullptr ? music->blocks->count : 0;
     // Five draws in this order whatever happens next, so the generator's sequence is fixed.
-    int32_t index = safe_rem(std::rand(), blocks);
-    int32_t offset = (std::rand() % 2) * (length >> 3);
-    offset += (std::rand() % 2) * (length >> 4);
-    offset += (std::rand() % 2) * (length >> 1);
-    offset += (std::rand() % 2) * (length >> 2);
+    int32_t index = safe_rem(rng_rand(), blocks);
+    int32_t offset = (rng_rand() % 2) * (length >> 3);
+    offset += (rng_rand() % 2) * (length >> 4);
+    offset += (rng_rand() % 2) * (length >> 1);
+    offset += (rng_rand() % 2) * (length >> 2);
     music_mix(music, index, offset);
 }
 

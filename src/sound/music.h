@@ -1,6 +1,6 @@
 #pragma once
 // MUSIC: the generative loop. One 40000-value loop plays over and over; every 300th tick a
-// song block picked with rand() is mixed in at one of 16 positions 2500 values apart while
+// song block picked with rng_rand() is mixed in at one of 16 positions 2500 values apart while
 // the older content drops to three quarters: new[p] = floor((3 old[p] + block[p - offset]) / 4).
 // The mix is one in-place pass over the loop under the audio device lock, so the device
 // never plays a half-finished mix; it allocates nothing. "MUSIC ERROR" when music_debug

@@ -2,6 +2,7 @@
 // and the committed and embedded pictures are exactly what the generator writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,9 @@
 
 #include <unistd.h>
 
+#include "common/sine_table.h"
 #include "demo/builtin.h"
+#include "demo/icon.h"
 #include "image/img.h"
 
 namespace {
@@ -89,6 +92,63 @@ TEST(Builtin, EveryTextByteIsPrintableWithAGlyphAndALetterSprite) {
             EXPECT_EQ(cells.img->pixels[c * 16], 0u) << "cell " << c << " top-left corner";
         }
     }
+}
+
+// Scene 2 draws the grid text as 16 x 16 characters on a 16-pixel grid, each carried by the
+// wave (a sine shifted right by 12) up to 8 pixels either way; the counter's two digits
+// cover x 0..31 of the frame's last 16 rows. A character that could be cut by the left,
+// right or bottom edge, or cross the counter, must be a blank.
+TEST(Builtin, TheGridTextKeepsClearOfTheFramesEdgesAndTheCounter) {
+    constexpr int32_t SIDE = 16, CELL = 16, FRAME = 256, COUNTER_WIDTH = 32;
+    ASSERT_EQ(text_grid_size, SIDE * SIDE);
+    int32_t low = 0, high = 0;  // the wave's reach
+    for (int32_t i = 0; i < SINE_LENGTH; ++i) {
+        low = std::min(low, sine_at(i) >> 12);
+        high = std::max(high, sine_at(i) >> 12);
+    }
+    int32_t kept_blank = 0;
+    for (int32_t row = 0; row < SIDE; ++row)
+        for (int32_t column = 0; column < SIDE; ++column) {
+            const int32_t left = CELL * column + low, right = CELL * column + high + CELL - 1;
+            const int32_t bottom = CELL * row + high + CELL - 1;
+            const bool cut = left < 0 || right >= FRAME || bottom >= FRAME;
+            const bool on_counter = left < COUNTER_WIDTH && bottom >= FRAME - CELL;
+            if (!cut && !on_counter) continue;
+            ++kept_blank;
+            EXPECT_EQ(text_grid[SIDE * row + column], ' ') << "row " << row << ", column " << column;
+        }
+    EXPECT_EQ(kept_blank, 2 * SIDE + (SIDE - 2) + 2) << "the first and last columns, the last row, and two more";
+}
+
+// The window's icon: the logo's two halves on an opaque plate whose rounded corners are see
+// through; at the master size each letter pixel is the logo's own.
+TEST(Builtin, TheIconStacksTheLogoOnAPlateWithRoundCorners) {
+    Picture logo(pnm_logo);
+    ASSERT_NE(logo.img, nullptr);
+    std::vector<uint32_t> icon(ICON_MASTER * ICON_MASTER);
+    ASSERT_TRUE(icon_from_logo(logo.img, ICON_MASTER, icon));
+    auto at = [&](int32_t x, int32_t y) { return icon[static_cast<size_t>(y) * ICON_MASTER + x]; };
+    for (int32_t corner : {0, ICON_MASTER - 1}) {
+        EXPECT_EQ(at(corner, corner), 0u);
+        EXPECT_EQ(at(ICON_MASTER / 2, corner) >> 24, 0xFFu);
+        EXPECT_EQ(at(corner, ICON_MASTER / 2) >> 24, 0xFFu);
+    }
+    // "VORT" fills the top half, "7131" the bottom, both from the logo's row 14 down, centred.
+    const int32_t left = (ICON_MASTER - 128) / 2;
+    for (int32_t y = 0; y < ICON_MASTER; y += 7)
+        for (int32_t x = 0; x < 128; x += 5) {
+            const uint32_t want = img_get_pixel(logo.img, x + (y / 96) * 128, 14 + y % 96);
+            ASSERT_EQ(at(left + x, y), 0xFF000000u | want) << x << ", " << y;
+        }
+    std::vector<uint32_t> small(ICON_WINDOW * ICON_WINDOW, 1);
+    ASSERT_TRUE(icon_from_logo(logo.img, ICON_WINDOW, small));
+    EXPECT_EQ(small[0], 0u);
+    EXPECT_EQ(small[ICON_WINDOW * ICON_WINDOW / 2 + ICON_WINDOW / 2] >> 24, 0xFFu);
+    // Refused, the pixels untouched: no logo, a side out of range, too little room.
+    EXPECT_FALSE(icon_from_logo(nullptr, 16, small) || icon_from_logo(logo.img, 0, small) ||
+                 icon_from_logo(logo.img, ICON_MASTER + 1, icon) ||
+                 icon_from_logo(logo.img, ICON_WINDOW + 1, small));
+    EXPECT_EQ(small[0], 0u);
 }
 
 TEST(Builtin, CommittedAndEmbeddedPicturesAreWhatTheGeneratorWrites) {

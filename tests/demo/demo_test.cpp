@@ -6,6 +6,7 @@
 #include <set>
 #include <tuple>
 
+#include "common/rng.h"
 #include "demo/demo.h"
 #include "demo/scene.h"
 
@@ -56,13 +57,13 @@ TEST(Swarm, EveryStartDrawsThirteenNumbersIntoTheSwarmsRanges) {
     // reached; and exactly 13 draws, so the sequence after it is fixed.
     std::set<int32_t> seen[3];  // x and y steps, partners, copies
     for (unsigned seed = 1; seed <= 3000; ++seed) {
-        std::srand(seed);
-        for (int i = 0; i < 13; ++i) std::rand();
-        const int after = std::rand();
-        std::srand(seed);
+        rng_srand(seed);
+        for (int i = 0; i < 13; ++i) rng_rand();
+        const int after = rng_rand();
+        rng_srand(seed);
         DemoState state{};
         swarm_draw_parameters(&state);
-        ASSERT_EQ(std::rand(), after) << "seed " << seed;
+        ASSERT_EQ(rng_rand(), after) << "seed " << seed;
         for (int i = 0; i < 4; ++i) {
             ASSERT_TRUE(state.swarm_phase[i] >= 0 && state.swarm_phase[i] <= 1023) << state.swarm_phase[i];
             seen[i / 2].insert({state.swarm_frame_step[i], state.swarm_copy_step[i]});

@@ -68,6 +68,15 @@ TEST(OptionsDeathTest, MainPrintsTheHelpAndExitsZeroOrHandsTheOptionsBack) {
     char* run_args[] = {program, scale, nullptr};
     EXPECT_EXIT(options_take(2, help_args, "demo"), testing::ExitedWithCode(0), "^$");
     EXPECT_EQ(options_take(2, run_args, "demo").scale, 5);
+    // The name in its messages is the one it was started under: installed, vort7131.
+    char installed[] = "/usr/bin/vort7131", bogus[] = "--bogus";
+    char* installed_args[] = {installed, bogus, nullptr};
+    EXPECT_EXIT(options_take(2, installed_args, "demo"), testing::ExitedWithCode(2), "^vort7131: unknown argument");
+    const std::pair<const char*, const char*> names[] = {
+        {"vort7131-fs", "vort7131-fs"}, {"./build/release/demo_fs", "demo_fs"}, {"", "demo"},
+        {"/usr/bin/", "demo"}, {nullptr, "demo"},
+    };
+    for (const auto& [argv0, want] : names) EXPECT_STREQ(options_program_name(argv0, "demo"), want);
 }
 
 }  // namespace

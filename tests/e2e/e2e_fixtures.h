@@ -84,6 +84,11 @@ std::string find_window(const XServer& server, double seconds = PATIENCE_SECONDS
 std::string window_name(const XServer& server, const std::string& id);
 Geometry window_geometry(const XServer& server, const std::string& id);
 Geometry screen_geometry(const XServer& server);
+// What a desktop knows the window by, as xprop reads it: WM_CLASS as 'instance,class'
+// ("vort7131,vort7131") and the first icon's size in _NET_WM_ICON ("64x64"); "" when absent.
+std::string window_class(const XServer& server, const std::string& id);
+std::string window_icon_size(const XServer& server, const std::string& id);
+bool pointer_shows_at(const XServer& server, int x, int y);  // the pointer moved there has a visible pixel
 void press_key(const XServer& server, const std::string& id, const std::string& key);  // held 0.15 s
 bool send_close_request(const XServer& server, const std::string& id);  // WM_DELETE_WINDOW, as a window manager
 

@@ -24,7 +24,7 @@ bool full_screen_shows(const XServer& server, int width, int height, int factor,
     return whole && black && inside == Seen::SceneOne;
 }
 
-TEST(FullScreen, CoversTheScreenAtTheLargestWholeScaleOnBlack) {
+TEST(FullScreen, CoversTheScreenAtTheLargestWholeScaleOnBlackWithoutAPointer) {
     scene_one();
     Show show("1024x700x24", "demo_fs");
     ASSERT_TRUE(show.ready()) << show.why();
@@ -36,6 +36,9 @@ TEST(FullScreen, CoversTheScreenAtTheLargestWholeScaleOnBlack) {
     EXPECT_EQ(window.height, screen.height);
     std::string why;
     EXPECT_TRUE(eventually([&] { return full_screen_shows(show.server, 1024, 700, 2, what_is_shown, &why); })) << why;
+    EXPECT_EQ(window_class(show.server, show.window), "vort7131,vort7131");
+    EXPECT_EQ(window_icon_size(show.server, show.window), "64x64");
+    EXPECT_FALSE(pointer_shows_at(show.server, 512, 350)) << "a mouse pointer over the full-screen picture";
     press_key(show.server, show.window, "q");
     EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 }

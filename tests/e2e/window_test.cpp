@@ -1,8 +1,11 @@
-// demo in a real window on its own Xvfb: its name and size, the first scene pixel for pixel,
-// the counter, Space and the fade it starts, --scale and a window manager's close request.
+// demo in a real window on its own Xvfb: its name, class, icon and size, the first scene
+// pixel for pixel, the counter, Space and the fade it starts, --scale (fitted to the
+// screen) and a window manager's close request.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_fixtures.h"
@@ -75,25 +78,37 @@ TEST(Window, IsVORT7131OfTheFrameSizeShowsTheFirstSceneAndAnswersItsKeys) {
     ASSERT_GE(fading.size(), 2u) << "no fade seen between the scenes";
     for (size_t i = 1; i < fading.size(); ++i) EXPECT_LT(brightness(fading[i]), brightness(fading[i - 1])) << i;
 
+    // What the desktop knows it by; and in a window the pointer stays (full screen hides it).
+    EXPECT_EQ(window_class(show.server, show.window), "vort7131,vort7131");
+    EXPECT_EQ(window_icon_size(show.server, show.window), "64x64");
+    EXPECT_TRUE(pointer_shows_at(show.server, window.x + 128, window.y + 128));
     press_key(show.server, show.window, "q");
     EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
 }
 
-TEST(Window, ScaleTwoShowsEveryPixelAsATwoByTwoSquare) {
+// --scale 2 on a 1024 x 768 screen: 2 x 2 squares; --scale 16 there: the largest that fits, 3.
+TEST(Window, ScaleShowsEveryPixelAsASquareAsLargeAsAskedOrAsFitsTheScreen) {
     scene_one();
-    Show show("1024x768x24", "demo", {"--scale", "2"});
-    ASSERT_TRUE(show.ready()) << show.why();
-    const Geometry window = window_geometry(show.server, show.window);
-    EXPECT_EQ(window.width, 512);
-    EXPECT_EQ(window.height, 512);
-    Picture shot;
-    EXPECT_TRUE(eventually([&] {
-        shot = screenshot(show.server, show.window);
-        return blocks_are_whole(shot, 2) && what_is_shown(shrink(shot, 2)) == Seen::SceneOne;
-    })) << "crisp 2 x 2 blocks: " << blocks_are_whole(shot, 2) << "; seen at half size: "
-        << seen_name(what_is_shown(shrink(shot, 2)));
-    press_key(show.server, show.window, "Escape");
-    EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
+    XServer server("1024x768x24");
+    ASSERT_TRUE(server.ok());
+    for (const auto& [asked, factor] : {std::pair{"2", 2}, std::pair{"16", 3}}) {
+        SCOPED_TRACE(std::string("--scale ") + asked);
+        Program demo(server, "demo", {"--scale", asked});
+        const std::string id = find_window(server);
+        ASSERT_FALSE(id.empty()) << demo.errors();
+        const Geometry window = window_geometry(server, id);
+        EXPECT_EQ(window.width, 256 * factor);
+        EXPECT_EQ(window.height, 256 * factor);
+        Picture shot;
+        EXPECT_TRUE(eventually([&] {
+            shot = screenshot(server, id);
+            return blocks_are_whole(shot, factor) && what_is_shown(shrink(shot, factor)) == Seen::SceneOne;
+        })) << "crisp blocks: " << blocks_are_whole(shot, factor) << "; seen shrunk: "
+            << seen_name(what_is_shown(shrink(shot, factor)));
+        press_key(server, id, "Escape");
+        EXPECT_EQ(demo.wait_exit(), 0) << demo.errors();
+        EXPECT_TRUE(eventually([&] { return find_window(server, 0).empty(); })) << "the window outlived the program";
+    }
 }
 
 TEST(Window, ACloseRequestFromTheWindowManagerDoesNotEndTheShow) {

@@ -2,6 +2,7 @@
 // Xlib is used for the one thing no tool does without a window manager: a close request.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -249,6 +250,42 @@ Geometry window_geometry(const XServer& server, const std::string& id) {
 
 Geometry screen_geometry(const XServer& server) { return parse_geometry(run_tool(server, {"xwininfo", "-root"})); }
 
+// xprop prints NAME=VALUE with the format given; the value, or "" when the property is absent.
+std::string property(const XServer& server, const std::string& id, const std::string& name, const std::string& format,
+                     const std::string& shape) {
+    const std::string line =
+        first_line(run_tool(server, {"xprop", "-notype", "-id", id, "-f", name, format, shape, name}).text);
+    return line.rfind(name + "=", 0) == 0 ? line.substr(name.size() + 1) : "";
+}
+
+std::string window_class(const XServer& server, const std::string& id) {
+    std::string names = property(server, id, "WM_CLASS", "8s", "=$0,$1");
+    std::erase(names, '"');
+    return names;
+}
+
+std::string window_icon_size(const XServer& server, const std::string& id) {
+    const std::string size = property(server, id, "_NET_WM_ICON", "32c", "=$0,$1");
+    const size_t comma = size.find(',');
+    return comma == std::string::npos ? "" : size.substr(0, comma) + "x" + size.substr(comma + 1);
+}
+
+bool pointer_shows_at(const XServer& server, int x, int y) {
+    run_tool(server, {"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
+    ::Display* display = XOpenDisplay(server.display().c_str());
+    if (display == nullptr) return false;
+    int event_base = 0, error_base = 0;
+    bool shows = false;
+    if (XFixesQueryExtension(display, &event_base, &error_base)) {
+        XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+        for (size_t i = 0; cursor != nullptr && i < static_cast<size_t>(cursor->width) * cursor->height; ++i)
+            shows = shows || (cursor->pixels[i] >> 24 & 0xFF) != 0;  // ARGB in unsigned longs
+        if (cursor != nullptr) XFree(cursor);
+    }
+    XCloseDisplay(display);
+    return shows;
+}
+
 void press_key(const XServer& server, const std::string& id, const std::string& key) {
     run_tool(server, {"xdotool", "windowfocus", "--sync", id});
     run_tool(server, {"xdotool", "keydown", key});
@@ -275,12 +312,17 @@ bool send_close_request(const XServer& server, const std::string& id) {
     return sent != 0;
 }
 
+// An X error (a window found by name while it is not yet shown, or already gone) makes the
+// call fail, and the caller try again, instead of ending the test process.
+int ignore_x_error(::Display*, XErrorEvent*) { return 0; }
+
 // Read from the server itself: ImageMagick's import widens a 16-bit screen's 5-bit channels
 // its own way (0 reads as 8), where the frame's top bits are what counts.
 Picture screenshot(const XServer& server, const std::string& id) {
     Picture picture;
     ::Display* x = XOpenDisplay(server.display().c_str());
     if (x == nullptr) return picture;
+    const XErrorHandler previous = XSetErrorHandler(ignore_x_error);
     const Window window = id == "root" ? DefaultRootWindow(x) : std::strtoul(id.c_str(), nullptr, 0);
     XWindowAttributes attributes{};
     XImage* image = nullptr;
@@ -301,6 +343,8 @@ Picture screenshot(const XServer& server, const std::string& id) {
             }
         XDestroyImage(image);
     }
+    XSync(x, False);
+    XSetErrorHandler(previous);
     XCloseDisplay(x);
     return picture;
 }

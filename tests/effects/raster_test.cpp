@@ -10,9 +10,10 @@ TEST(Raster, RowsTakeTheEntryAtOffsetPlusRow) {
     raster_resize(r, 4);
     for (uint32_t i = 0; i < 4; ++i) r->colours[i] = 0x100000u * (i + 1);
     r->offset = -1;  // a negative offset still lands inside the table
-    TestImg t(3, 10);
+    TestImg t(19, 10);  // rows of a whole cache line and a tail
     raster_draw(r, t.img);
-    for (auto [y, entry] : {std::pair{0, 3u}, {1, 0u}, {9, 0u}, {7, 2u}}) EXPECT_EQ(t.at(2, y), 0x100000u * (entry + 1)) << y;
+    for (auto [y, entry] : {std::pair{0, 3u}, {1, 0u}, {9, 0u}, {7, 2u}})
+        for (int32_t x : {0, 15, 16, 18}) EXPECT_EQ(t.at(x, y), 0x100000u * (entry + 1)) << x << " " << y;
     raster_destroy(&r);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "effects/effects_fixtures.h"
 #include "effects/spirals.h"
 
@@ -17,11 +18,11 @@ TEST(Spirals, AnglesWrapRadiusRespawnsPastTheMaximumDrawPlotsOnTheCircle) {
     EXPECT_EQ(s->particles[0].a * 1000 + s->particles[0].b, 1022254);
     EXPECT_EQ(s->particles[0].r, 100);  // at the maximum: stays
     s->grow = 1;
-    srand(55);
+    rng_srand(55);
     spirals_update(s);  // 101: respawned
-    srand(55);
-    EXPECT_EQ(s->particles[0].a, rand() % 1023);
-    EXPECT_EQ(s->particles[0].r, rand() % 384);
+    rng_srand(55);
+    EXPECT_EQ(s->particles[0].a, rng_rand() % 1023);
+    EXPECT_EQ(s->particles[0].r, rng_rand() % 384);
     s->particles[0] = {5, 261, 0};
     s->grow = 0;
     s->step_a = INT32_MAX;  // -1 modulo 1024, without overflow
@@ -47,7 +48,7 @@ TEST(ColourDrift, ChannelsWanderBetweenTheirEndsAtBoundedSpeeds) {
     // moving away from it turns once more, next step) with a new speed of 4096..0x100FFE
     // (1/65536 of a colour step), and so visits dark and bright alike, whatever the seed.
     for (unsigned seed : {1u, 777u, 0xFACE5718u}) {
-        srandom(seed);
+        rng_srand(seed);
         colour_drift = COLOUR_DRIFT_START;
         int32_t seen[3] = {0, 0, 0}, bounces[3] = {0, 0, 0};  // bit 0: shown 0, bit 1: shown 0xFF
         for (int step = 0; step < 20000; ++step) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "effects/effects_fixtures.h"
 #include "effects/stars3d.h"
 
@@ -26,12 +27,12 @@ TEST(Stars3D, LeaversReenterFar) {
     Field f(2);
     f.s->stars[0] = {5 << 16, 6 << 16, 0x20000};  // 2.0 - 3.0: behind the viewer
     f.s->stars[1] = at(7, 8, 100);
-    srand(404);
+    rng_srand(404);
     stars3d_move(f.s);
-    srand(404);
-    EXPECT_EQ(f.s->stars[0].x, (rand() % 256) << 16);
-    EXPECT_EQ(f.s->stars[0].y, (rand() % 256) << 16);
-    EXPECT_EQ(f.s->stars[0].z, (256 - rand() % 16) << 16);
+    rng_srand(404);
+    EXPECT_EQ(f.s->stars[0].x, (rng_rand() % 256) << 16);
+    EXPECT_EQ(f.s->stars[0].y, (rng_rand() % 256) << 16);
+    EXPECT_EQ(f.s->stars[0].z, (256 - rng_rand() % 16) << 16);
     EXPECT_EQ(f.s->stars[1].z, 97 << 16);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/rng.h"
 #include "effects/effects_fixtures.h"
 #include "effects/stars.h"
 
@@ -44,12 +45,12 @@ TEST(Stars, RespawnDrawsColumnRowThenTheEntryEdgeByWeight) {
         Stars* s = field(1, 100, 80, f.vx, f.vy);
         int side = 0;
         for (unsigned seed = 1; seed <= 200; ++seed) {
-            srand(seed);
+            rng_srand(seed);
             stars_respawn(s, 0);
-            srand(seed);
-            const int col = rand() % 100;
-            const int row = rand() % 80;
-            const bool through_side = f.total == 0 ? f.wx == 1 : rand() % f.total < f.wx;
+            rng_srand(seed);
+            const int col = rng_rand() % 100;
+            const int row = rng_rand() % 80;
+            const bool through_side = f.total == 0 ? f.wx == 1 : rng_rand() % f.total < f.wx;
             side += through_side;
             ASSERT_EQ(s->stars[0].x, (through_side ? (f.vx < 0 ? 99 : 0) : col) << 16) << f.vx << " " << seed;
             ASSERT_EQ(s->stars[0].y, (through_side ? row : (f.vy < 0 ? 79 : 0)) << 16) << f.vx << " " << seed;

@@ -168,10 +168,10 @@ TEST(Grid, EveryOperationAgreesOnImageByteMapAndModel) {
         const Operation& op = OPERATIONS[static_cast<size_t>(trial) % std::size(OPERATIONS)];
         const bool wide = trial / std::size(OPERATIONS) % 2 == 1;
         if (wide && op.model == nullptr) continue;
-        // Rows of 0 to 45 cells cross the loops' blocks of 8 pixels and 32 bytes, and their tails.
+        // Rows of 0 to 70 cells cross the loops' blocks of 16 pixels and 64 bytes, and their tails.
         const int zeros = in(0, 100);
-        Pair a = make_pair(in(0, 45), in(0, 16), zeros, wide);
-        Pair b = make_pair(in(0, 45), in(0, 16), zeros, wide);
+        Pair a = make_pair(in(0, 70), in(0, 16), zeros, wide);
+        Pair b = make_pair(in(0, 70), in(0, 16), zeros, wide);
         const bool self = in(0, 5) == 0;  // the source is the destination itself
         // Shaped like a blit's from b onto a (sx, sy, dx, dy, w, h, x step, y step); in a quarter
         // of the calls one is far anywhere in int32. The others read them as they need.

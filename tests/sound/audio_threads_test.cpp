@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/rng.h"
 #include "sound/audio.h"
 #include "sound/music.h"
 #include "sound_fixtures.h"
@@ -40,7 +41,7 @@ TEST(AudioThreads, TheDeviceWritesTheQueuedValuesAndPlaysOnWhileTheLoopIsMixed) 
         music_add_block(music, own(sound_test::block_of(
                                    2048, [i](int32_t q) { return ((q * (i + 3)) % 200 - 100) * (64 - q / 32); })));
     }
-    std::srand(0xFACE5718u);
+    rng_srand(0xFACE5718u);
     int32_t queued = 0, played = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (int frame = 0; std::chrono::steady_clock::now() < deadline; ++frame) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/rng.h"
 #include "sound/music.h"
 #include "sound_fixtures.h"
 
@@ -21,12 +22,12 @@ V loud_positions(const Music* m) {
     return out;
 }
 
-// The generator's first six draws after srand(seed), which is then seeded again.
+// The generator's first six draws after rng_srand(seed), which is then seeded again.
 std::vector<int> draws(unsigned seed) {
-    std::srand(seed);
+    rng_srand(seed);
     std::vector<int> r(6);
-    for (int& x : r) x = std::rand();
-    std::srand(seed);
+    for (int& x : r) x = rng_rand();
+    rng_srand(seed);
     return r;
 }
 
@@ -40,7 +41,7 @@ TEST(Music, FiveDrawsPickTheBlockThenTheOffsetsInOrderOnTheFirstTickThenEvery300
     ASSERT_EQ(m->loop->count, 40000);
     const int sixth = draws(5)[5];
     music_tick(m);  // an empty list still draws five times and leaves the loop alone
-    EXPECT_EQ(std::rand(), sixth);
+    EXPECT_EQ(rng_rand(), sixth);
     EXPECT_TRUE(loud_positions(m).empty());
     for (int32_t i = 0; i < 16; ++i) {
         music_add_block(m, own(block_of(11025, [i](int32_t q) { return q == 0 ? 4 * (i + 1) : 0; })));
@@ -53,7 +54,7 @@ TEST(Music, FiveDrawsPickTheBlockThenTheOffsetsInOrderOnTheFirstTickThenEvery300
         music_tick(m);
         EXPECT_EQ(loud_positions(m), V{offset}) << "seed " << seed;
         EXPECT_EQ(sample_get(m->loop, offset), r[0] % 16 + 1) << "seed " << seed;
-        EXPECT_EQ(std::rand(), r[5]) << "exactly five draws, seed " << seed;
+        EXPECT_EQ(rng_rand(), r[5]) << "exactly five draws, seed " << seed;
     }
     std::vector<int> mixed_at;  // counting from the tick after the last mix
     for (int call = 1; call <= 601; ++call) {
@@ -71,22 +72,22 @@ TEST(Music, OnePassMixEqualsTheSampleArithmeticItStandsFor) {
     // so wrap-around counts), block lengths shorter and longer than the loop, offsets
     // negative and past the end, and a block without values must all agree with it.
     sound_test::Owned own;
-    std::srand(4242);
-    auto any = [] { return static_cast<int32_t>((static_cast<uint32_t>(std::rand()) << 16) ^ static_cast<uint32_t>(std::rand())); };
+    rng_srand(4242);
+    auto any = [] { return static_cast<int32_t>((static_cast<uint32_t>(rng_rand()) << 16) ^ static_cast<uint32_t>(rng_rand())); };
     for (int round = 0; round < 200; ++round) {
         Music* m = music_create();
-        const int32_t length = 1 + std::rand() % 97;
+        const int32_t length = 1 + rng_rand() % 97;
         sample_set_length(m->loop, length);
         sample_reserve(m->loop, length);
-        for (int32_t p = 0; p < length; ++p) sample_set(m->loop, round % 2 ? any() : std::rand() % 65536 - 32768, p);
-        const int32_t block_length = std::rand() % 130;
+        for (int32_t p = 0; p < length; ++p) sample_set(m->loop, round % 2 ? any() : rng_rand() % 65536 - 32768, p);
+        const int32_t block_length = rng_rand() % 130;
         Sample* block = own(block_of(block_length, [&](int32_t) { return any(); }));
         if (round % 17 == 0) {
             std::free(block->buffer);
             block->buffer = nullptr;
         }
         music_add_block(m, block);
-        const int32_t offsets[] = {0, std::rand() % length, length - 1, length, 3 * length + 5, -7, INT32_MAX};
+        const int32_t offsets[] = {0, rng_rand() % length, length - 1, length, 3 * length + 5, -7, INT32_MAX};
         const int32_t offset = offsets[round % 7];
 
         Sample* scratch = own(sample_create());

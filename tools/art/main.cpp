@@ -8,12 +8,13 @@
 
 namespace {
 
-// The four comment lines every block carries: creator and date, rights, contact, web.
+// The four comment lines every block carries: creator and date, rights, how it was made
+// and where it goes.
 constexpr const char* BLOCK_COMMENTS =
     "# VORT7131 by the VORT7131 team, 2010-11-08\n"
     "# Free to copy and share together with the demo\n"
-    "# Contact: crew@vort7131.example.org\n"
-    "# Web: http://vort7131.example.org/\n";
+    "# Painted from numbers alone by the demo's tools/art\n"
+    "# Built into the programs, which read no files\n";
 
 bool write_bytes(FILE* f, const unsigned char* data, size_t count) {
     return std::fwrite(data, 1, count, f) == count;

@@ -242,23 +242,26 @@ void tile_plasma(Canvas* sheet) {
 
 // ---- swarm sprite ----------------------------------------------------------------------
 
-// A small pale glow, faint on purpose: the swarm adds every copy onto a frame that is never
-// cleared, so one copy only has to read on black (its centre just bright enough), and the
-// trails brighten over hundreds of frames before a channel's sum carries into the next.
-// The falloff (1 - d^2 / R^2)^12 is close to a bell of two pixels' spread and ends at 0
-// well inside the cell, so the copies add nothing outside their glow.
+// A soft blue dot whose every pixel is m times one base colour, (1, 2, 4): the swarm adds
+// copies onto a frame that is never cleared, so each frame pixel holds M times that base,
+// M the sum of the m of the copies that passed, and its colour depends on M alone. As M
+// grows the colour walks one fixed palette: blue rises fastest and wraps first (blue bands,
+// each wrap a step of green), green at half its pace, red at a quarter, so the overflow draws
+// contour bands instead of noise, and green (about twice red, in 256ths) never stands out
+// alone until M passes 21000, beyond any sum the scene reaches. The falloff
+// (1 - d^2 / R^2)^2 meets 0 with zero slope, so the sums, and the bands, stay smooth.
+// The centre, (24, 48, 96), reads on black as a single copy.
 void paint_swarm(Canvas* sheet) {
-    constexpr double RADIUS = 9.0;
-    constexpr double PEAK_R = 50, PEAK_G = 44, PEAK_B = 52;  // pale violet at the centre
+    constexpr double RADIUS = 10.0;
+    constexpr double PEAK = 24;  // m at the centre
     const int32_t x0 = cell_x(23), y0 = cell_y(23);
     for (int32_t y = 0; y < CELL; ++y)
         for (int32_t x = 0; x < CELL; ++x) {
             const double dx = x - 15.5, dy = y - 15.5;
             const double d2 = (dx * dx + dy * dy) / (RADIUS * RADIUS);
             if (d2 >= 1.0) continue;
-            double v = 1.0;
-            for (int k = 0; k < 12; ++k) v *= 1.0 - d2;
-            canvas_put(sheet, x0 + x, y0 + y, rgb(PEAK_R * v, PEAK_G * v, PEAK_B * v));
+            const double m = static_cast<double>(static_cast<int32_t>(PEAK * (1.0 - d2) * (1.0 - d2) + 0.5));
+            canvas_put(sheet, x0 + x, y0 + y, rgb(m, 2 * m, 4 * m));
         }
 }
 
