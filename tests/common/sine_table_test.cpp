@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <utility>
 
 #include "common/fixed.h"
-#include "common/module_id.h"
 #include "common/sine_table.h"
 
 TEST(SineTable, MarkedEntriesSymmetriesAndAnyIndex) {
@@ -34,13 +32,4 @@ TEST(Fixed, WrapArithmeticAndHelpers) {
     EXPECT_EQ(safe_rem(INT32_MIN, -1), 0);
     EXPECT_EQ(safe_div(-7, 2), -3);
     EXPECT_EQ(safe_rem(-7, 2), -1);
-}
-
-TEST(ModuleId, FieldsArePaddedToEightCharacters) {
-    constexpr ModuleId id = make_module_id("20101104", "IMG");
-    EXPECT_EQ(std::memcmp(id.kind, "CODE    ", 8), 0);
-    EXPECT_EQ(std::memcmp(id.tag, "CPP20   ", 8), 0);
-    EXPECT_EQ(std::memcmp(id.author, "QUILLSEN", 8), 0);
-    EXPECT_EQ(std::memcmp(id.date, "20101104", 8), 0);
-    EXPECT_EQ(std::memcmp(id.name, "IMG     ", 8), 0);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -48,13 +49,13 @@ TEST(Options, AcceptedAndRefusedCommandLines) {
 }
 
 TEST(Options, UsageNamesTheProgramAndEveryOption) {
-    FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
+    char* printed = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&printed, &size);
     options_print_usage(out, "demo_fs");
-    std::string text(4096, '\0');
-    std::rewind(out);
-    text.resize(std::fread(text.data(), 1, text.size(), out));
     std::fclose(out);
+    const std::string text(printed, size);
+    std::free(printed);
     EXPECT_EQ(text.rfind("usage: demo_fs [--scale N] [--help] [--version]\n", 0), 0u) << text;
     for (const char* word : {"--scale N", "--help", "--version", "Esc", "Space"})
         EXPECT_NE(text.find(word), std::string::npos) << word;

@@ -3,56 +3,40 @@
 #include "effects/disty.h"
 #include "effects/effects_fixtures.h"
 
-namespace {
-
-// A strip whose column i is colour i + 1 from top to bottom, and a distorter over it.
-struct Rig {
-    TestImg source;
-    Disty* d = disty_create();
-    Rig(int32_t w, int32_t h) : source(w, h) {
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) img_put_pixel(source.img, x, y, static_cast<uint32_t>(x + 1));
+// Source column x is colour x + 1 from top to bottom; each case draws it into a target of
+// 64 rows and finds, per column, the row where the copied column begins.
+TEST(Disty, ColumnsTakeSuccessiveTableIndicesWrapVerticallyAndClipSideways) {
+    const struct { int32_t source_w, target_w, x, y, amplitude, first_rows[4], shown; } cases[] = {
+        // Indices 1, 2, 3, 4 (the cursor's increment is 1): sine 201 -> 12 rows, 402 -> 25, 603
+        // -> 37, 804 -> 50; 32 + shift wraps at 64.
+        {8, 8, 0, 32, 4096, {44, 57, 5, 18}, 8},
+        // No wave: source columns 3..5 land on target columns 0..2, from row y wrapped.
+        {6, 4, -3, 60, 0, {60, 60, 60, -1}, 3},
+        {6, 4, -3, -4, 0, {60, 60, 60, -1}, 3},
+    };
+    for (const auto& c : cases) {
+        TestImg source(c.source_w, 16), target(c.target_w, 64);
+        for (int32_t y = 0; y < 16; ++y)
+            for (int32_t x = 0; x < c.source_w; ++x) img_put_pixel(source.img, x, y, static_cast<uint32_t>(x + 1));
+        Disty* d = disty_create();
         d->source = source.img;
         d->cursor.increment = 1;
-    }
-    ~Rig() { disty_destroy(&d); }
-};
-
-// Row of target column x where the copied source column begins (the row above differs).
-int32_t first_row(const TestImg& t, int32_t x) {
-    const int32_t h = t.img->height;
-    for (int32_t y = 0; y < h; ++y)
-        if (t.at(x, y) == static_cast<uint32_t>(x + 1) && t.at(x, (y + h - 1) % h) == 0) return y;
-    return -1;
-}
-
-}  // namespace
-
-TEST(Disty, ColumnsTakeSuccessiveTableIndicesAndStepMovesTheBase) {
-    Rig rig(8, 4);
-    TestImg target(8, 64);
-    rig.d->amplitude = 4096;
-    rig.d->y = 32;
-    rig.d->cursor.step = -3;
-    disty_draw(rig.d, target.img);
-    // Indices 1, 2, 3 and 8: sine 201 -> 12 rows, 402 -> 25, ...; 32 + shift wraps at 64.
-    for (auto [x, row] : {std::pair{0, 44}, {1, 57}, {2, 5}, {7, 4}}) EXPECT_EQ(first_row(target, x), row) << x;
-    disty_step(rig.d);
-    EXPECT_EQ(rig.d->cursor.base, 1021);
-}
-
-TEST(Disty, ColumnsWrapVerticallyAndClipSideways) {
-    for (int32_t y : {28, -4}) {
-        Rig rig(6, 16);
-        TestImg target(4, 32);
-        rig.d->amplitude = 0;
-        rig.d->y = y;
-        rig.d->x = -3;  // source columns 3..5 land on target columns 0..2
-        disty_draw(rig.d, target.img);
-        for (int32_t row = 0; row < 32; ++row)
-            EXPECT_EQ(target.at(0, row), row >= 28 || row < 12 ? 4u : 0u) << y << " " << row;
-        EXPECT_EQ(target.at(2, 0), 6u);
-        EXPECT_EQ(target.at(3, 0), 0u);
-        EXPECT_EQ(rig.d->cursor.index, 6);  // hidden columns still advance the wave
+        d->cursor.step = -3;
+        d->amplitude = c.amplitude;
+        d->x = c.x;
+        d->y = c.y;
+        disty_draw(d, target.img);
+        for (int32_t x = 0; x < 4; ++x) {
+            const uint32_t colour = static_cast<uint32_t>(x - c.x + 1);
+            int32_t first = -1;
+            for (int32_t y = 0; y < 64 && first < 0; ++y)
+                if (target.at(x, y) == colour && target.at(x, (y + 63) % 64) != colour) first = y;
+            EXPECT_EQ(first, c.first_rows[x]) << "x " << c.x << " y " << c.y << " column " << x;
+        }
+        EXPECT_EQ(target.lit(), 16 * c.shown);
+        EXPECT_EQ(d->cursor.index, c.source_w);  // hidden columns still advance the wave
+        disty_step(d);
+        EXPECT_EQ(d->cursor.base, 1021);
+        disty_destroy(&d);
     }
 }

@@ -1,12 +1,8 @@
 #pragma once
 // Small pictures and sprite sheets for the effect tests. Cell c of a test sheet is
 // solid cell_colour(c), so a colour found in the target names the cell drawn.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "image/font.h"
-#include "image/img.h"
+#include "image/image_fixtures.h"  // printed: what a call says while a debug flag is set
 
 inline uint32_t cell_colour(int32_t c) { return 0x00A00000u | static_cast<uint32_t>(c + 1); }
 
@@ -15,11 +11,7 @@ struct TestImg {
     TestImg(int32_t w, int32_t h) : img(img_create()) { img_resize(img, w, h); }
     ~TestImg() { img_destroy(&img); }
     uint32_t at(int32_t x, int32_t y) const { return img_get_pixel(img, x, y); }
-    int32_t lit() const {
-        int32_t n = 0;
-        for (int32_t i = 0; i < img->width * img->height; ++i) n += img->pixels[i] != 0;
-        return n;
-    }
+    int32_t lit() const { return count_set(img); }
 };
 
 // per_row x rows cells of cw x ch, each solid in its own colour.
@@ -36,13 +28,3 @@ struct TestFont {
     }
     ~TestFont() { font_destroy(&font); }
 };
-
-// What call prints while a module's debug flag is set; the flag is cleared afterwards.
-template <typename F>
-std::string reported(uint8_t& debug, F&& call) {
-    debug = 1;
-    testing::internal::CaptureStdout();
-    call();
-    debug = 0;
-    return testing::internal::GetCapturedStdout();
-}

@@ -61,9 +61,9 @@ TEST(ScrollDraw, ShortTextRepeatsCursorRestoredAndBadTextsRefused) {
     s->offset = 0;
     scroll_draw(s);
     EXPECT_EQ(rig.shown().substr(0, 4), "ccaa");
-    EXPECT_EQ(reported(scroll_debug, [&] { scroll_setup(s, "", rig.glyphs.font, rig.target.img); }),
+    EXPECT_EQ(printed([&] { scroll_setup(s, "", rig.glyphs.font, rig.target.img); }, scroll_debug),
               "SCROLL error\n");
     EXPECT_EQ(s->cursor->length, 3);
     s->text = "ab";  // shorter than the cursor: refused rather than read past its end
-    EXPECT_EQ(reported(scroll_debug, [&] { scroll_draw(s); }), "SCROLL error\n");
+    EXPECT_EQ(printed([&] { scroll_draw(s); }, scroll_debug), "SCROLL error\n");
 }

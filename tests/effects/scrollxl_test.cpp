@@ -39,28 +39,15 @@ struct Rig {
 
 }  // namespace
 
-TEST(ScrollXLUpdate, LettersOfBigTimesBrushWidthMoveTheCursor) {
-    Rig rig("ABCDEFGHIJKLMNOPQRSTUVWXY", 256);
-    ScrollXL* s = rig.scroll;
-    rig.big->cell_width = rig.brush.font->cell_width = 16;  // u = 256
-    s->offset = 255;
-    s->speed = 15;
-    scrollxl_update(s);  // offset 270: one letter on
-    EXPECT_EQ(s->cursor->position, 1);
-    EXPECT_EQ(s->offset, 14);
-    s->offset = 0;
-    s->speed = -256;  // exactly one letter back: two back with a whole letter of offset
-    scrollxl_update(s);
-    EXPECT_EQ(s->cursor->position, 24);
-    EXPECT_EQ(s->offset, 256);
-}
-
-TEST(ScrollXLDraw, MosaicLettersBlankCellsAndRestoredCursor) {
+TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
     Rig rig("AxCB", 30);
     ScrollXL* s = rig.scroll;
     s->width = 6;  // 6 / 6 + 2 = 3 letters, not a whole number of texts
-    s->cursor->position = 2;
-    s->offset = 1;
+    s->cursor->position = 1;
+    s->offset = 0;
+    s->speed = 7;
+    scrollxl_update(s);  // u = 2 x 3 = 6: one letter and 1 on
+    EXPECT_EQ(s->cursor->position * 100 + s->offset, 201);
     scrollxl_draw(s);
     EXPECT_EQ(rig.shown(),  // C, B, A
               "##.........###................|"
@@ -71,14 +58,14 @@ TEST(ScrollXLDraw, MosaicLettersBlankCellsAndRestoredCursor) {
 TEST(ScrollXLRefusals, EmptyTextAndNoLetterWidth) {
     Rig rig("ABC", 12);
     ScrollXL* s = rig.scroll;
-    EXPECT_EQ(reported(scrollxl_debug, [&] { scrollxl_setup(s, "", rig.big, rig.brush.font, rig.target.img); }),
+    EXPECT_EQ(printed([&] { scrollxl_setup(s, "", rig.big, rig.brush.font, rig.target.img); }, scrollxl_debug),
               "SCROLLXL error\n");
     EXPECT_EQ(s->cursor->length, 3);
     s->offset = 2;
     for (int32_t w : {0, -3, 65536}) {  // u = 0, negative, and 2^32 with big cells 65536
         rig.brush.font->cell_width = w;
         rig.big->cell_width = w == 65536 ? 65536 : 2;
-        EXPECT_EQ(reported(scrollxl_debug, [&] { scrollxl_update(s); scrollxl_draw(s); }),
+        EXPECT_EQ(printed([&] { scrollxl_update(s); scrollxl_draw(s); }, scrollxl_debug),
                   "SCROLLXL error\nSCROLLXL error\n") << w;
     }
     EXPECT_EQ(s->offset, 2);

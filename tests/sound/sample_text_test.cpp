@@ -48,14 +48,12 @@ V read_back(const Bytes& bytes, int32_t width, char order, char sign) {
 
 }  // namespace
 
-TEST(SampleText, WritesTheBracedDecimalFormAndReadsItBack) {
+TEST(SampleText, WritesTheBracedDecimalFormAndReadsItBackOrWhatThereIs) {
     EXPECT_EQ(text_of({5, -12, 0}), "SAMPLE{3\n5\n-12\n0\n}\n");
     EXPECT_EQ(text_of({}), "SAMPLE{}\n");
     EXPECT_EQ(parse(text_of({0, 32767, -32768, INT32_MIN, 12345}).c_str()), (V{0, 32767, -32768, INT32_MIN, 12345}));
     EXPECT_EQ(parse("noise 12 SAMPLE{2\n7\n-3\n}\n"), (V{7, -3}));
-}
-
-TEST(SampleText, ShortOrBrokenTextNeverReadsPastItsEnd) {
+    // Short or broken text is never read past its end.
     EXPECT_EQ(parse("SAMPLE 1 2 3"), (V{-999}));  // no brace: null
     EXPECT_EQ(parse("SAMPLE{} 5 6"), V{});          // the count is looked for inside the braces only
     EXPECT_EQ(parse("SAMPLE{3\n1\n2"), (V{1, 2}));  // fewer values than the count: what was read
@@ -66,29 +64,11 @@ TEST(SampleText, ShortOrBrokenTextNeverReadsPastItsEnd) {
     EXPECT_LE(s->capacity, 2);
 }
 
-TEST(SampleRaw, WidthsAndByteOrdersOfTheWriter) {
-    EXPECT_EQ(written({40000, -1}, 16, 'l'), (Bytes{0xFF, 0x7F, 0xFF, 0xFF}));
-    EXPECT_EQ(written({-2}, 16, 'b'), (Bytes{0xFF, 0xFE}));
-    EXPECT_EQ(written({300, -300, 5}, 8, 'l'), (Bytes{0x7F, 0x80, 0x05}));
-    EXPECT_EQ(written({0x123456, -9000000}, 24, 'b'), (Bytes{0x12, 0x34, 0x56, 0x80, 0x00, 0x00}));
-    EXPECT_EQ(written({0x01020304, INT32_MIN}, 32, 'l'), (Bytes{4, 3, 2, 1, 0x01, 0, 0, 0x80}));
-    EXPECT_EQ(written({0x0102}, 12, 'x'), (Bytes{0x02, 0x01}));  // unknown width: 16, little-endian
-}
-
-TEST(SampleRaw, ReaderDecodesPairsAndBytesUntilTheEnd) {
-    EXPECT_EQ(read_back({0x80, 0x00}, 16, 'l', 'u'), (V{0}));
-    EXPECT_EQ(read_back({0x00, 0x80}, 16, 'b', 'u'), (V{0}));
-    EXPECT_EQ(read_back({0x12, 0x34, 0x56}, 16, 'l', 's'), (V{0x1234}));  // odd last byte dropped
-    EXPECT_EQ(read_back({0x12, 0x34}, 16, 'b', 's'), (V{0x3412}));
-    EXPECT_EQ(read_back({0x01, 0xFF}, 8, 'l', 's'), (V{256, 65280}));
-    EXPECT_EQ(read_back({0x00, 0xFF}, 8, 'b', 'u'), (V{-32768, 32512}));
+// What the round-trip fuzz target's model of the raw forms leaves out (the widths, orders,
+// clamps and biases it checks on its own corpus): a width the writer does not know, one the
+// reader refuses, and a lone last byte.
+TEST(SampleRaw, UnknownWidthsAndALoneLastByte) {
+    EXPECT_EQ(written({0x0102}, 12, 'x'), (Bytes{0x02, 0x01}));  // 16 bits, little-endian
     EXPECT_EQ(read_back({1, 2}, 24, 'l', 's'), (V{-999}));
-
-    // Past 1024 values the buffer doubles and nothing is lost.
-    Bytes many(2 * 3000, 0);
-    many[5998] = 0x12;
-    many[5999] = 0x34;
-    V got = read_back(many, 16, 'l', 's');
-    ASSERT_EQ(got.size(), 3000u);
-    EXPECT_EQ(got[2999], 0x1234);
+    EXPECT_EQ(read_back({0x12, 0x34, 0x56}, 16, 'l', 's'), (V{0x1234}));
 }
