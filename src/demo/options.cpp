@@ -1,7 +1,10 @@
 #include "demo/options.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "common/std_streams.h"
 
 #ifndef DEMO_VERSION
 #define DEMO_VERSION "0"
@@ -81,6 +84,7 @@ const char* options_program_name(const char* argv0, const char* fallback) {
 }
 
 DemoOptions options_take(int argc, char** argv, const char* program) {
+    std_streams_reserve();  // before SDL opens anything: the X connection must not become stderr
     program = options_program_name(argc > 0 ? argv[0] : nullptr, program);
     DemoOptions options{};
     char error[256];
@@ -88,13 +92,16 @@ DemoOptions options_take(int argc, char** argv, const char* program) {
         std::fprintf(stderr, "%s: %s\n", program, error);
         std::exit(2);
     }
+    if (!options.help && !options.version) return options;
     if (options.help) {
         options_print_usage(stdout, program);
-        std::exit(0);
-    }
-    if (options.version) {
+    } else {
         std::printf("%s (VORT7131) %s\n", program, options_version());
-        std::exit(0);
     }
-    return options;
+    // Text that did not arrive (a full disk, a closed stdout) is a failure, not a success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "%s: cannot write standard output: %s\n", program, std::strerror(errno));
+        std::exit(1);
+    }
+    std::exit(0);
 }

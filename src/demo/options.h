@@ -1,7 +1,8 @@
 #pragma once
 // OPTIONS: the command line of demo and demo_fs. options_parse is pure: the arguments in, a
-// plain record or a one-line reason out. options_take is what main does with it: print the
-// help or the version and exit 0, or print the reason and exit 2, or hand the record back.
+// plain record or a one-line reason out. options_take is what main does with it, first of
+// all: print the help or the version and exit 0 (1 when it cannot be written), or print the
+// reason and exit 2, or hand the record back.
 #include <cstdint>
 #include <cstdio>
 

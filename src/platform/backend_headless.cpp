@@ -16,6 +16,8 @@ namespace {
 BackendSurface headless_screen;
 
 HeadlessHooks headless_hooks;
+void (*headless_on_clock)(void* ctx, uint64_t now_ms);
+void* headless_clock_ctx;
 
 BackendEvent headless_queue[HEADLESS_QUEUE_EVENTS];
 int32_t headless_queue_head;   // index of the oldest waiting event
@@ -120,6 +122,7 @@ void backend_delay_ms(uint32_t ms) {
     if (ms == 0) return;
     headless_elapsed_ms += ms;
     pump_audio();
+    if (headless_on_clock != nullptr) headless_on_clock(headless_clock_ctx, headless_elapsed_ms);
 }
 
 // Audio device
@@ -169,6 +172,11 @@ void backend_audio_close() {
 
 void headless_set_hooks(const HeadlessHooks* hooks) {
     headless_hooks = hooks != nullptr ? *hooks : HeadlessHooks{};
+}
+
+void headless_set_clock_hook(void (*on_clock)(void* ctx, uint64_t now_ms), void* ctx) {
+    headless_on_clock = on_clock;
+    headless_clock_ctx = ctx;
 }
 
 void headless_push_key(uint32_t sym) {

@@ -18,6 +18,9 @@ struct HeadlessHooks {
 constexpr int32_t HEADLESS_QUEUE_EVENTS = 256;  // events waiting at most; later pushes are dropped
 
 void headless_set_hooks(const HeadlessHooks* hooks);  // copied; null removes all hooks
+// Called each time the virtual clock moves, with its reading in ms since start (never
+// wrapping); null removes it. ctx is handed back unchanged.
+void headless_set_clock_hook(void (*on_clock)(void* ctx, uint64_t now_ms), void* ctx);
 void headless_push_key(uint32_t sym);                  // a key-down event with that key symbol
 uint32_t headless_now_ms();                            // the virtual clock, ms since start
 int32_t headless_pending_events();                     // events waiting in the queue

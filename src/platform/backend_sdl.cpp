@@ -187,9 +187,9 @@ bool show_direct(SDL_Surface* surface) {
 // The whole-number scale for a width x height frame on the desktop, or 0 when the SDL layer
 // should scale (the user chose its filter, the desktop is not bigger than the frame or its
 // size is unknown, or its pixels are neither 16 nor 32 bits).
-int32_t full_screen_factor(int32_t width, int32_t height, const SDL_VideoInfo* desktop) {
+int32_t full_screen_factor(int32_t width, int32_t height, int32_t depth, const SDL_VideoInfo* desktop) {
     if (user_scale_method != 0 || desktop == nullptr || desktop->vfmt == nullptr) return 0;
-    const int bytes = desktop->vfmt->BytesPerPixel;
+    const int bytes = depth != 0 ? depth / 8 : desktop->vfmt->BytesPerPixel;
     if ((bytes != 2 && bytes != 4) || width <= 0 || height <= 0) return 0;
     const int32_t across = desktop->current_w / width;
     const int32_t down = desktop->current_h / height;
@@ -200,12 +200,12 @@ int32_t full_screen_factor(int32_t width, int32_t height, const SDL_VideoInfo* d
 }
 
 // The desktop-sized screen and the frame surface in front of it; null when either fails.
-SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, uint32_t flags) {
+SDL_Surface* open_scaled(int32_t width, int32_t height, int32_t factor, int32_t depth, uint32_t flags) {
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
-    SDL_Surface* screen = SDL_SetVideoMode(desktop->current_w, desktop->current_h, 0, flags);
+    SDL_Surface* screen = SDL_SetVideoMode(desktop->current_w, desktop->current_h, depth, flags);
     if (screen == nullptr) return nullptr;
     if (screen->w < width * factor || screen->h < height * factor ||
-        screen->format->BytesPerPixel != desktop->vfmt->BytesPerPixel) {
+        screen->format->BytesPerPixel != (depth != 0 ? depth / 8 : desktop->vfmt->BytesPerPixel)) {
         SDL_SetError("the full screen came back %dx%d, too small for %d x %dx%d", screen->w, screen->h, factor,
                      width, height);
         return nullptr;
@@ -293,15 +293,23 @@ BackendSurface* backend_set_video_mode(int32_t width, int32_t height, int32_t bi
     set_window_class();
     SDL_Surface* screen = nullptr;
     int32_t factor = 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // The SDL layer has no name for some screens' pixels (30 bits, 10 a channel; 8 bits with a
+    // palette) and would settle for 16 bits: ask for 32, which it converts for the screen.
+    const SDL_VideoInfo* desktop = video ? SDL_GetVideoInfo() : nullptr;
+    const bool unknown = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 0;
+    const int32_t depth = bits_per_pixel == 0 && unknown ? 32 : bits_per_pixel;
+    if (video) {
         set_icon();
         // An asked-for window scale is the command line's and wins over the environment.
-        if ((flags & SDL_FULLSCREEN) == 0) fit_window_scale(width, height, SDL_GetVideoInfo());
+        if ((flags & SDL_FULLSCREEN) == 0) fit_window_scale(width, height, desktop);
         if ((flags & SDL_FULLSCREEN) != 0 && bits_per_pixel == 0)
-            factor = full_screen_factor(width, height, SDL_GetVideoInfo());
+            factor = full_screen_factor(width, height, depth, desktop);
     }
-    if (factor > 0) screen = open_scaled(width, height, factor, flags);
-    if (screen == nullptr) screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    if (factor > 0) screen = open_scaled(width, height, factor, depth, flags);
+    if (screen == nullptr) screen = SDL_SetVideoMode(width, height, depth, flags);
+    if (screen == nullptr && unknown)
+        SDL_SetError("the screen's colour depth is not supported: the show needs 16, 24, 30 or 32 bits per pixel");
     // Full screen, nothing but the picture: no mouse pointer over it.
     if (screen != nullptr && (flags & SDL_FULLSCREEN) != 0) SDL_ShowCursor(SDL_DISABLE);
     // With no X server or other screen, SDL settles for its offscreen driver: a window

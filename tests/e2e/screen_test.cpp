@@ -1,5 +1,6 @@
-// demo_fs over the whole screen, and both programs on a 16-bit screen: the picture is the
-// first scene pixel for pixel, at a whole-number scale with black around it in full screen.
+// demo_fs over the whole screen, and both programs on 16-bit and 30-bit screens: the picture
+// is the first scene pixel for pixel, at a whole-number scale with black around it in full
+// screen. A screen whose depth the show cannot take says so in one line.
 #include <gtest/gtest.h>
 
 #include "e2e_fixtures.h"
@@ -61,6 +62,35 @@ TEST(Depth16, TheWindowAndTheFullScreenShowTheRightPicture) {
         << "full screen at --scale 1: " << why;
     press_key(server, id, "Escape");
     EXPECT_EQ(demo_fs.wait_exit(), 0) << demo_fs.errors();
+}
+
+TEST(Depth30, TheWindowAndTheFullScreenShowTheRightPicture) {
+    scene_one();
+    Show show("800x600x30", "demo");
+    ASSERT_TRUE(show.ready()) << show.why();
+    EXPECT_TRUE(eventually([&] { return what_is_shown(screenshot(show.server, show.window)) == Seen::SceneOne; }))
+        << "the window: no first-scene picture";
+    press_key(show.server, show.window, "q");
+    EXPECT_EQ(show.program.wait_exit(), 0) << show.program.errors();
+
+    Program demo_fs(show.server, "demo_fs", {"--scale", "2"});
+    const std::string id = find_window(show.server);
+    ASSERT_FALSE(id.empty()) << demo_fs.errors();
+    std::string why;
+    EXPECT_TRUE(eventually([&] { return full_screen_shows(show.server, 800, 600, 2, what_is_shown, &why); }))
+        << "full screen at --scale 2: " << why;
+    press_key(show.server, id, "Escape");
+    EXPECT_EQ(demo_fs.wait_exit(), 0) << demo_fs.errors();
+}
+
+TEST(Depth8, TheProgramSaysItCannotShowThatDepth) {
+    XServer server("640x480x8");
+    ASSERT_TRUE(server.ok());
+    Program demo(server, "demo", {});
+    EXPECT_EQ(demo.wait_exit(), 1);
+    const std::string said = demo.errors();  // a sanitizer's report may follow the line
+    EXPECT_EQ(said.substr(0, said.find('\n')), "VORT7131: cannot start: no display: the screen's colour depth is not "
+                                                "supported: the show needs 16, 24, 30 or 32 bits per pixel");
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "demo/capture.h"
-#include "demo/capture_fixtures.h"
+#include "capture/capture.h"
+#include "capture/capture_fixtures.h"
 #include "demo/demo.h"
 #include "image/font.h"
 #include "image/img.h"
@@ -46,7 +46,7 @@ std::string hex_checksum(uint64_t value) {
 }  // namespace
 
 TEST(Capture, FullCycleEndsEachSceneAtItsBudgetAndMatchesTheGoldenFrames) {
-    const std::string sound = testing::TempDir() + "full_cycle.wav";
+    const std::string sound = fresh_folder("capture_cycle") + "/full_cycle.wav";
     const CaptureRun run = run_capture("--frames 5100 --checksums --wav " + sound);
     ASSERT_EQ(run.status, 0);
     const auto frames = parse_frames(run.output);
@@ -95,8 +95,8 @@ TEST(Capture, FullCycleEndsEachSceneAtItsBudgetAndMatchesTheGoldenFrames) {
 
 TEST(Capture, TwoRunsGiveIdenticalFramesAndSound) {
     // 650 frames include the music's mixes at frames 1, 301 and 601 and a key press.
-    const std::string wav1 = testing::TempDir() + "capture_a.wav";
-    const std::string wav2 = testing::TempDir() + "capture_b.wav";
+    const std::string dir = fresh_folder("capture_twice");
+    const std::string wav1 = dir + "/a.wav", wav2 = dir + "/b.wav";
     const CaptureRun first = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav1);
     const CaptureRun second = run_capture("--frames 650 --keys 400:s --checksums --wav " + wav2);
     ASSERT_EQ(first.status, 0);
@@ -125,7 +125,7 @@ TEST(Capture, SpaceEndsTheSceneAfterTheCurrentFrameEscFadesAndExitsZero) {
 }
 
 TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
-    const std::string dir = testing::TempDir() + "capture_fps";
+    const std::string dir = fresh_folder("capture_fps");
     const CaptureRun run = run_capture("--frames 120 --keys 60:8 --every 60 --out " + dir);
     ASSERT_EQ(run.status, 0);
     Img* shown = img_load_file((dir + "/frame00120.ppm").c_str());
@@ -156,7 +156,7 @@ TEST(Capture, EightShowsFiftyFramesPerSecondAsThirtyTwo) {
     for (Img** img : {&shown, &hidden, &digits}) img_destroy(img);
 }
 
-TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
+TEST(Capture, BadArgumentsGetOneLineAndStatusTwoAndEveryScriptedKeyArrives) {
     for (const char* arguments : {"", "--frames", "--frames 0", "--frames x", "--frames 5 --bogus",
                                   "--frames 5 --keys 3", "--frames 5 --keys 3:nosuchkey",
                                   "--frames 5 --every 2", "--frames 5 --video", "--frames 5 --video x.avi",
@@ -166,6 +166,22 @@ TEST(Capture, BadArgumentsGetOneLineAndStatusTwo) {
     const CaptureRun help = run_capture("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--frames N"), std::string::npos);
+
+    // A frame takes as many keys as one poll of the queue holds, and none is lost: the last
+    // frame's own Esc ends the show there. A script of any length is taken (a long soak's).
+    auto keys_at = [](int first, int count, int step) {
+        std::string list;
+        for (int i = 0; i < count; ++i) list += (i > 0 ? "," : "") + std::to_string(first + i * step) + ":x";
+        return list;
+    };
+    const CaptureRun too_many = run_capture_errors("--frames 10 --keys " + keys_at(10, 257, 0));
+    EXPECT_EQ(too_many.status, 2);
+    EXPECT_EQ(too_many.output, "demo_capture: --keys: 257 keys for frame 10; a frame takes at most 256\n");
+    const CaptureRun full = run_capture("--frames 10 --checksums --keys " + keys_at(9, 256, 0) + " --keys " +
+                                        keys_at(10, 256, 0));
+    EXPECT_EQ(full.status, 0);
+    EXPECT_EQ(parse_frames(full.output).rbegin()->first, 10);
+    EXPECT_EQ(run_capture("--frames 1 --keys " + keys_at(2, 6000, 1)).status, 0);
 }
 
 TEST(DemoProgram, WithoutAScreenItSaysSoOnOneLineAndExitsOne) {

@@ -1,0 +1,154 @@
+#pragma once
+// Running the demo_capture program from a test: its exit status, what it printed, the files
+// it wrote; started in the background to be signalled; the WAV files it makes.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+const std::string capture_program = DEMO_BINARY_DIR "/demo_capture";
+
+struct CaptureRun {
+    int status = -1;     // exit status, or -1 when the program did not exit normally
+    std::string output;  // what the shell command printed on its standard output
+};
+
+// Runs a shell command, collecting its standard output.
+inline CaptureRun run_command(const std::string& command) {
+    CaptureRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    return run;
+}
+
+// demo_capture with these arguments: its standard output, errors dropped.
+inline CaptureRun run_capture(const std::string& arguments) {
+    return run_command("timeout -s KILL 600 " + capture_program + " " + arguments + " 2>/dev/null");
+}
+
+// How the shell runs demo_capture for run_capture_errors.
+struct CaptureShell {
+    std::string setup;                     // commands run first, e.g. "ulimit -f 100"
+    std::string environment;               // NAME=VALUE words for the program alone
+    std::string redirects = ">/dev/null";  // where its standard output goes
+};
+
+// demo_capture with these arguments: what it said on standard error.
+inline CaptureRun run_capture_errors(const std::string& arguments, const CaptureShell& shell = {}) {
+    return run_command("(" + (shell.setup.empty() ? ":" : shell.setup) + "; exec timeout -s KILL 600 env " +
+                       shell.environment + " " + capture_program + " " + arguments + " " + shell.redirects + ") 2>&1");
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// A folder of its own for one test, empty; the process id keeps other runs of the same
+// tests on this machine out of it, and the folders go when the test program ends.
+inline std::string fresh_folder(const std::string& name) {
+    static const int registered = std::atexit([] {
+        const int removed = std::system(("rm -rf " + testing::TempDir() + "capture_*_" + std::to_string(getpid())).c_str());
+        (void)removed;
+    });
+    (void)registered;
+    const std::string path = testing::TempDir() + name + "_" + std::to_string(getpid());
+    run_command("rm -rf '" + path + "' && mkdir -p '" + path + "'");
+    return path;
+}
+
+// Polls done() every 50 ms until it is true (true) or seconds have passed (false).
+template <typename Done>
+bool within(double seconds, Done&& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// A shell command started in the background (exec'd: its pid is the program's), in a process
+// group of its own; killed with its group if it still runs when this goes.
+class Background {
+public:
+    explicit Background(const std::string& command) {
+        const std::string line = "exec " + command;
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (pid_ > 0) setpgid(pid_, pid_);
+    }
+    ~Background() { wait(0); }
+    Background(const Background&) = delete;
+    Background& operator=(const Background&) = delete;
+    pid_t pid() const { return pid_; }
+    // The raw wait status once it ended within seconds; -1 (and killed) when it did not.
+    int wait(double seconds) {
+        if (pid_ <= 0 || status_ != RUNNING) return pid_ <= 0 ? -1 : status_;
+        int raw = 0;
+        if (within(seconds, [&] { return waitpid(pid_, &raw, WNOHANG) == pid_; })) {
+            status_ = raw;
+        } else {
+            kill(-pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            status_ = -1;
+        }
+        return status_;
+    }
+
+private:
+    static constexpr int RUNNING = -2;
+    pid_t pid_ = -1;
+    int status_ = RUNNING;
+};
+
+inline uint32_t le32(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+// A 16-bit mono 44100 Hz WAV whose header's sizes agree with the file's length.
+inline void expect_valid_wav(const std::string& bytes, const std::string& name) {
+    ASSERT_GE(bytes.size(), 44u) << name;
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF") << name;
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ") << name;
+    EXPECT_EQ(bytes.substr(36, 4), "data") << name;
+    EXPECT_EQ(le32(bytes, 4), bytes.size() - 8) << name;
+    EXPECT_EQ(le32(bytes, 24), 44100u) << name;
+    EXPECT_EQ(le32(bytes, 40), bytes.size() - 44) << name;
+    EXPECT_EQ(bytes.size() % 2, 0u) << name;
+}
+
+// The names in a folder, hidden ones too, sorted and separated by spaces.
+inline std::string folder_names(const std::string& folder) {
+    std::string names = run_command("ls -A '" + folder + "' | tr '\\n' ' '").output;
+    if (!names.empty()) names.pop_back();
+    return names;
+}
+
+// Processes whose command line names the folder (the ffmpeg of a recording there).
+inline std::string processes_using(const std::string& folder) {
+    return run_command("pgrep -af -- '" + folder + "' | grep -v pgrep").output;
+}

@@ -1,0 +1,161 @@
+// The video made through ffmpeg in one run of the show: twice the size, crisp, in step with
+// its sound, loud enough to share; and when ffmpeg is missing or fails, one line, no video.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/capture_fixtures.h"
+#include "capture/capture_video.h"
+#include "image/img.h"
+
+namespace {
+
+// What ffprobe says of a stream of a file ("v" or "a"): "codec,width,height,duration".
+std::string probe(const std::string& path, const std::string& stream) {
+    std::string output = run_command("ffprobe -v error -select_streams " + stream +
+                                     ":0 -show_entries stream=codec_name,width,height,duration -of csv=p=0 '" + path +
+                                     "'").output;
+    while (!output.empty() && output.back() == '\n') output.pop_back();
+    return output;
+}
+double duration(const std::string& probed) { return std::atof(probed.substr(probed.rfind(',') + 1).c_str()); }
+
+// ffmpeg's EBU R128 meter over a file's sound: integrated loudness (LUFS) and true peak (dBTP).
+void loudness(const std::string& path, double* integrated, double* peak) {
+    const std::string report = run_command("ffmpeg -nostats -hide_banner -i '" + path +
+                                           "' -af ebur128=peak=true:framelog=verbose -f null - 2>&1 | tail -12").output;
+    *integrated = std::atof(report.substr(report.rfind("I:") + 2).c_str());
+    *peak = std::atof(report.substr(report.rfind("Peak:") + 5).c_str());
+}
+
+// The video's frames, each as the sum of an 8 x 8 grey thumbnail: how bright it is.
+std::vector<int> brightness(const std::string& path) {
+    const std::string grey = run_command("ffmpeg -v error -i '" + path +
+                                         "' -vf scale=8:8:flags=area,format=gray -f rawvideo -").output;
+    std::vector<int> sums;
+    for (size_t at = 0; at + 64 <= grey.size(); at += 64) {
+        int sum = 0;
+        for (size_t i = at; i < at + 64; ++i) sum += static_cast<uint8_t>(grey[i]);
+        sums.push_back(sum);
+    }
+    return sums;
+}
+
+// Mean difference per colour channel of two same-sized pictures; -1 when they cannot be compared.
+double mean_difference(const std::string& a_path, const std::string& b_path) {
+    Img* a = img_load_file(a_path.c_str());
+    Img* b = img_load_file(b_path.c_str());
+    double mean = -1;
+    if (a != nullptr && b != nullptr && a->width == b->width && a->height == b->height) {
+        int64_t sum = 0;
+        const int64_t count = static_cast<int64_t>(a->width) * a->height;
+        for (int64_t i = 0; i < count; ++i)
+            for (int shift = 0; shift < 24; shift += 8)
+                sum += std::abs(static_cast<int>((a->pixels[i] >> shift) & 0xFF) -
+                                static_cast<int>((b->pixels[i] >> shift) & 0xFF));
+        mean = static_cast<double>(sum) / static_cast<double>(3 * count);
+    }
+    img_destroy(&a);
+    img_destroy(&b);
+    return mean;
+}
+
+}  // namespace
+
+TEST(CaptureVideo, ShowsTheScreenAtTwiceTheSizeInStepWithItsSoundAtSixteenLufs) {
+    const std::string dir = fresh_folder("capture_video");
+    // An MP4 with a scene change, its exact sound kept as --wav; a WebM.
+    const std::string keys = "--frames 300 --keys 150:space ";
+    const CaptureRun mp4 = run_capture_errors(keys + "--video " + dir + "/show.mp4 --wav " + dir + "/kept.wav");
+    const CaptureRun webm = run_capture_errors("--frames 60 --video " + dir + "/show.webm");
+    ASSERT_EQ(mp4.status, 0) << mp4.output;
+    ASSERT_EQ(webm.status, 0) << webm.output;
+    EXPECT_EQ(mp4.output + webm.output, "");
+    EXPECT_EQ(folder_names(dir), "kept.wav show.mp4 show.webm");  // no frame files, no temporaries
+
+    // The picture and the sound last as long as the show did: the WAV holds the whole device
+    // buffers (4096 values) its clock covered.
+    const std::string picture = probe(dir + "/show.mp4", "v"), sound = probe(dir + "/show.mp4", "a");
+    EXPECT_EQ(picture.substr(0, picture.rfind(',')), "h264,512,512");
+    EXPECT_EQ(sound.substr(0, sound.rfind(',')), "aac");
+    const double shown = duration(picture);
+    const double played = static_cast<double>(read_file(dir + "/kept.wav").size() - 44) / (2 * 44100);
+    EXPECT_NEAR(duration(sound), shown, 0.03);
+    EXPECT_GE(shown + 0.001, played);
+    EXPECT_LT(shown - played, 4096 / 44100.0 + 0.02);
+    const std::string webm_picture = probe(dir + "/show.webm", "v");
+    EXPECT_EQ(webm_picture.substr(0, webm_picture.rfind(',')), "vp9,512,512");
+    EXPECT_EQ(probe(dir + "/show.webm", "a").substr(0, 4), "opus");
+
+    // The video's sound is brought to -16 LUFS, true peak at most -1 dBTP (the show plays at
+    // about -32); the WAV keeps the show's exact values.
+    double integrated = 0, peak = 0;
+    loudness(dir + "/show.mp4", &integrated, &peak);
+    EXPECT_NEAR(integrated, -16.0, 0.5);
+    EXPECT_LE(peak, -1.0);
+    loudness(dir + "/kept.wav", &integrated, &peak);
+    EXPECT_LT(integrated, -25.0);
+    ASSERT_EQ(run_capture(keys + "--wav " + dir + "/alone.wav").status, 0);
+    EXPECT_EQ(read_file(dir + "/kept.wav"), read_file(dir + "/alone.wav"));
+
+    // The video holds what the screen held, a frame each 20 ms: the 300 scene frames but the
+    // two (at each scene start) that a fade step replaced at once, and three fades (the
+    // first, Space's, the closing one) of 32 steps, each darker than the one before.
+    const std::vector<int> frames = brightness(dir + "/show.mp4");
+    EXPECT_EQ(frames.size(), 300u - 2 + 3 * 32);
+    EXPECT_NEAR(shown, static_cast<double>(frames.size()) / 50, 0.001);
+    int fades = 0;
+    for (size_t i = 1, darker = 0; i < frames.size(); ++i) {
+        darker = frames[i] < frames[i - 1] ? darker + 1 : 0;
+        fades += darker == 20;  // a fade of a picture with colour; the first fades a black one
+    }
+    EXPECT_EQ(fades, 2);
+
+    // Frame 100 of the show is in the video as it is, colours in their places (lossy: close):
+    // one of the video's frames around it matches.
+    ASSERT_EQ(run_capture("--frames 100 --every 100 --out " + dir + "/frames").status, 0);
+    ASSERT_EQ(run_command("ffmpeg -v error -i " + dir + "/show.mp4 -vf 'select=between(n\\,95\\,140)," +
+                          "scale=256:256:flags=neighbor' -vsync 0 -y " + dir + "/frames/video%02d.ppm").status, 0);
+    double nearest = 255;
+    for (int i = 1; i <= 46; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frames/video%02d.ppm", i);
+        const double difference = mean_difference(dir + name, dir + "/frames/frame00100.ppm");
+        if (difference >= 0 && difference < nearest) nearest = difference;
+    }
+    EXPECT_LT(nearest, 8.0);  // about 3 here; the neighbouring frames, or red and blue swapped, give 20 and more
+}
+
+TEST(CaptureVideo, WhenFfmpegIsMissingOrFailsOneLineAndTheOldVideoStays) {
+    // A stand-in ffmpeg that fails with its own words, at the start or in the join; a video
+    // already at the name stays as it was, and nothing else is left.
+    const std::string dir = fresh_folder("capture_video_fails");
+    run_command("mkdir " + dir + "/bin && echo 'the old video' > " + dir + "/show.mp4");
+    const std::string chatter = "echo 'ffmpeg version 0'; echo '[libx264 @ 0x1] [error] the encoder broke'; "
+                                "echo '[error] Conversion failed!'";
+    const struct { std::string script, path, said; } cases[] = {
+        {"", "/nonexistent", "demo_capture: --video needs ffmpeg, and there is none on PATH\n"},
+        {"(" + chatter + ") >&2; exit 1", dir + "/bin",
+         "demo_capture: ffmpeg failed making " + dir + "/show.mp4: the encoder broke\n"},
+        {"case \"$*\" in *' copy '*) echo '[error] the join broke' >&2; kill -9 $$ ;; esac\nexec ffmpeg \"$@\"",
+         dir + "/bin:$PATH", "demo_capture: ffmpeg failed making " + dir + "/show.mp4: the join broke\n"},
+        {"case \"$*\" in *' copy '*) kill -9 $$ ;; esac\nexec ffmpeg \"$@\"", dir + "/bin:$PATH",
+         "demo_capture: ffmpeg failed making " + dir + "/show.mp4: killed by SIGKILL\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        const std::string script = dir + "/bin/ffmpeg";
+        std::ofstream(script) << "#!/bin/sh\nPATH=/usr/bin:/bin\n" << c.script << "\n";
+        chmod(script.c_str(), 0755);
+        const CaptureRun run = run_capture_errors("--frames 200 --video " + dir + "/show.mp4", {"", "PATH=" + c.path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.output, c.said);
+        EXPECT_EQ(folder_names(dir), "bin show.mp4");
+        EXPECT_EQ(read_file(dir + "/show.mp4"), "the old video\n");
+    }
+}

@@ -1,0 +1,78 @@
+// The programs started with standard descriptors closed or full: the show runs with
+// standard error closed, no text lands inside a file a program opened, and a help, version
+// or checksum that cannot be written is a failure with one line, not a success.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "e2e_fixtures.h"
+
+namespace e2e {
+namespace {
+
+const std::string bin = DEMO_BINARY_DIR;
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A shell command's exit status (-1 when it did not exit).
+int shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Descriptors, ClosedOrFullStandardOutputIsAFailureAndNeverAFileOfTheProgram) {
+    const std::string dir = testing::TempDir() + "descriptors_" + std::to_string(getpid());
+    shell("rm -rf " + dir + " && mkdir -p " + dir);
+    auto cannot = [](const std::string& program, const char* why) {
+        return program + ": cannot write standard output: " + why + "\n";
+    };
+    const struct { std::string command; int status; std::string said; } cases[] = {
+        {bin + "/demo --version >/dev/full", 1, cannot("demo", "No space left on device")},
+        {bin + "/demo_fs --help >/dev/full", 1, cannot("demo_fs", "No space left on device")},
+        {bin + "/demo --version >&-", 1, cannot("demo", "Bad file descriptor")},
+        {bin + "/demo_capture --help >&-", 1, cannot("demo_capture", "Bad file descriptor")},
+        // The WAV would take descriptor 1 and the checksum lines would go into it.
+        {bin + "/demo_capture --frames 2000 --checksums --wav " + dir + "/c.wav >&-", 1,
+         cannot("demo_capture", "Bad file descriptor")},
+        {bin + "/demo_capture --frames 100 --wav " + dir + "/quiet.wav <&- 2>&-", 0, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shell("timeout -s KILL 300 " + c.command + " 2>" + dir + "/said"), c.status) << c.command;
+        EXPECT_EQ(contents(dir + "/said"), c.said) << c.command;
+    }
+    const std::string sound = contents(dir + "/c.wav");
+    ASSERT_GE(sound.size(), 44u);
+    EXPECT_EQ(sound.find("frame "), std::string::npos);
+    EXPECT_EQ(sound.substr(0, 4), "RIFF");
+    EXPECT_EQ(shell(bin + "/demo_capture --frames 100 --wav " + dir + "/loud.wav"), 0);
+    EXPECT_EQ(contents(dir + "/quiet.wav"), contents(dir + "/loud.wav"));
+    shell("rm -rf " + dir);
+}
+
+TEST(Descriptors, TheShowRunsWithStandardErrorClosed) {
+    XServer server("640x480x24");
+    ASSERT_TRUE(server.ok());
+    for (const char* program : {"demo", "demo_fs"}) {
+        // Started with 2 closed: the X connection must not take descriptor 2 and be cut.
+        const std::string script =
+            "env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LSAN_OPTIONS=suppressions=" DEMO_SOURCE_DIR
+            "/tests/e2e/lsan.supp " + bin + "/" + program + " 2>&- & p=$!; w=none; "
+            "for i in $(seq 100); do xdotool search --name '^VORT7131$' >/dev/null 2>&1 && w=window && break; "
+            "kill -0 $p 2>/dev/null || break; sleep 0.2; done; kill -TERM $p; wait $p; echo $w $?";
+        EXPECT_EQ(run_tool(server, {"sh", "-c", script}).text, "window 0\n") << program;
+    }
+}
+
+}  // namespace
+}  // namespace e2e
