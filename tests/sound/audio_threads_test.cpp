@@ -28,8 +28,10 @@ TEST(AudioThreads, TheDeviceWritesTheQueuedValuesAndPlaysOnWhileTheLoopIsMixed) 
     Sample* loop = own(sound_test::block_of(6000, [](int32_t i) { return (i * 37) % 16001 + 1; }));
     AudioOut* audio = audio_open();
     ASSERT_NE(audio, nullptr);
+    audio_lock();  // both queued before the device can play the first, however late this thread runs
     audio_queue_sample(audio, loop);
     audio_queue_sample(audio, loop);
+    audio_unlock();
     for (int waited = 0; waited < 500 && audio_queue_length(audio) > 0; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(audio_queue_length(audio), 0);
