@@ -188,13 +188,10 @@ bool pointer_shows_at(const XServer& server, int x, int y) {
     return shows;
 }
 
+// The demo reads the keyboard once a frame and a press released within one frame is not
+// seen: held for several frames.
 void press_key(const XServer& server, const std::string& id, const std::string& key) {
-    run_tool(server, {"xdotool", "windowfocus", "--sync", id});
-    run_tool(server, {"xdotool", "keydown", key});
-    // The demo reads the keyboard once a frame and a press released within one frame is not
-    // seen: hold it for several frames.
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    run_tool(server, {"xdotool", "keyup", key});
+    run_tool(server, {"xdotool", "windowfocus", "--sync", id, "keydown", key, "sleep", "0.15", "keyup", key});
 }
 
 bool send_close_request(const XServer& server, const std::string& id) {
