@@ -69,13 +69,14 @@ inline std::string fresh_folder(const std::string& name) {
     return path;
 }
 
-// Polls done() every 50 ms until it is true (true) or seconds have passed (false).
+// Polls done() every 0.1 s until it is true (true) or seconds have passed (false): a slow or
+// loaded machine only makes a test slower.
 template <typename Done>
-bool within(double seconds, Done&& done) {
+bool eventually(Done&& done, double seconds = 60) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return true;
 }
@@ -102,7 +103,7 @@ public:
     int wait(double seconds) {
         if (pid_ <= 0 || status_ != RUNNING) return pid_ <= 0 ? -1 : status_;
         int raw = 0;
-        if (within(seconds, [&] { return waitpid(pid_, &raw, WNOHANG) == pid_; })) {
+        if (eventually([&] { return waitpid(pid_, &raw, WNOHANG) == pid_; }, seconds)) {
             status_ = raw;
         } else {
             kill(-pid_, SIGKILL);

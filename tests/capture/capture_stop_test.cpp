@@ -73,12 +73,12 @@ TEST(CaptureStop, EverySignalInEveryPhaseEndsItAtOnceWithWhatItWroteValid) {
                                     std::to_string(unread[1]) + " 2>" + dir + "/errors";
         Background capture(command);
         close(unread[1]);
-        ASSERT_TRUE(within(120, [&] {
+        ASSERT_TRUE(eventually([&] {
             return has_file(dir + "/" + phase.folder, phase.pattern, phase.bytes) || waitpid(capture.pid(), nullptr, WNOHANG) != 0;
-        }));
+        }, 120));
         if (std::string(phase.name) == "standard output not read") {
             int waiting = 0;
-            ASSERT_TRUE(within(60, [&] { return ioctl(unread[0], FIONREAD, &waiting) == 0 && waiting >= 60000; }));
+            ASSERT_TRUE(eventually([&] { return ioctl(unread[0], FIONREAD, &waiting) == 0 && waiting >= 60000; }));
         }
         const auto sent = std::chrono::steady_clock::now();
         kill(capture.pid(), phase.signal_number);

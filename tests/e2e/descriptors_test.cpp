@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "capture/capture_fixtures.h"
 #include "e2e_fixtures.h"
 
 namespace e2e {

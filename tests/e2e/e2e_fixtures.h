@@ -5,28 +5,17 @@
 // Every wait polls with a generous deadline, so a slow or loaded machine only makes it slower.
 #include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "capture/capture_fixtures.h"  // run_command, read_file, eventually
 
 namespace e2e {
 
 constexpr int PATIENCE_SECONDS = 60;  // the longest wait for anything to happen
-
-// Polls done() every 0.2 s until it is true (true) or the time is up (false).
-template <typename Done>
-bool eventually(Done&& done, double seconds = PATIENCE_SECONDS) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-}
 
 // An Xvfb server on a free display number, stopped when this goes (or when the test process
 // dies). screen is "WIDTHxHEIGHTxDEPTH".

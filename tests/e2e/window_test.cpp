@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_fixtures.h"
 #include "e2e_fixtures.h"
 
 namespace e2e {
