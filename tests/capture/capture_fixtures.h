@@ -1,6 +1,7 @@
 #pragma once
-// Running the demo_capture program from a test: its exit status, what it printed, the files
-// it wrote; started in the background to be signalled; the WAV files it makes.
+// Running programs from a test through the shell (the end-to-end, install and built-in tests
+// share these): demo_capture's exit status, what it printed or said, the files it wrote; a
+// program started in the background to be signalled; the WAV files it makes.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -36,22 +37,16 @@ inline CaptureRun run_command(const std::string& command) {
     return run;
 }
 
-// demo_capture with these arguments: its standard output, errors dropped.
-inline CaptureRun run_capture(const std::string& arguments) {
-    return run_command("timeout -s KILL 600 " + capture_program + " " + arguments + " 2>/dev/null");
+// demo_capture with these arguments, run by the shell after setup ("ulimit -f 100",
+// "PATH=..."): its standard output. Arguments may hold redirections.
+inline CaptureRun run_capture(const std::string& arguments, const std::string& setup = "") {
+    return run_command("(" + setup + "\nexec /usr/bin/timeout -s KILL 600 " + capture_program + " " + arguments + ")");
 }
 
-// How the shell runs demo_capture for run_capture_errors.
-struct CaptureShell {
-    std::string setup;                     // commands run first, e.g. "ulimit -f 100"
-    std::string environment;               // NAME=VALUE words for the program alone
-    std::string redirects = ">/dev/null";  // where its standard output goes
-};
-
-// demo_capture with these arguments: what it said on standard error.
-inline CaptureRun run_capture_errors(const std::string& arguments, const CaptureShell& shell = {}) {
-    return run_command("(" + (shell.setup.empty() ? ":" : shell.setup) + "; exec timeout -s KILL 600 env " +
-                       shell.environment + " " + capture_program + " " + arguments + " " + shell.redirects + ") 2>&1");
+// What demo_capture said on standard error, its standard output thrown away unless the
+// arguments redirect it elsewhere (">/dev/full").
+inline CaptureRun capture_said(const std::string& arguments, const std::string& setup = "") {
+    return run_capture("2>&1 >/dev/null " + arguments, setup);
 }
 
 inline std::string read_file(const std::string& path) {
@@ -74,13 +69,14 @@ inline std::string fresh_folder(const std::string& name) {
     return path;
 }
 
-// Polls done() every 50 ms until it is true (true) or seconds have passed (false).
+// Polls done() every 0.1 s until it is true (true) or seconds have passed (false): a slow or
+// loaded machine only makes a test slower.
 template <typename Done>
-bool within(double seconds, Done&& done) {
+bool eventually(Done&& done, double seconds = 60) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return true;
 }
@@ -107,7 +103,7 @@ public:
     int wait(double seconds) {
         if (pid_ <= 0 || status_ != RUNNING) return pid_ <= 0 ? -1 : status_;
         int raw = 0;
-        if (within(seconds, [&] { return waitpid(pid_, &raw, WNOHANG) == pid_; })) {
+        if (eventually([&] { return waitpid(pid_, &raw, WNOHANG) == pid_; }, seconds)) {
             status_ = raw;
         } else {
             kill(-pid_, SIGKILL);

@@ -26,34 +26,32 @@ TEST(CaptureWrites, AFailedWriteEndsTheRecordingWithOneLineAndTheSoundSoFar) {
     // a folder below a regular file, which cannot be made or written, even by root.
     const std::string dir = fresh_folder("capture_writes");
     run_command("ln -s /dev/full " + dir + "/frame00100.ppm && touch " + dir + "/plain");
-    const std::string limit = "ulimit -f 100", full = ">/dev/full", quiet = ">/dev/null";
-    const struct { std::string setup, arguments, redirects, said; } cases[] = {
-        {"", "--frames 50 --wav /dev/full", quiet, cannot_write("/dev/full", ENOSPC)},
-        {"", "--frames 500 --checksums", full, cannot_write("standard output", ENOSPC)},
-        {"", "--frames 50 --rss 1", full, cannot_write("standard output", ENOSPC)},
-        {"", "--help", full, cannot_write("standard output", ENOSPC)},
-        {"", "--frames 150 --every 50 --out " + dir + " --wav " + dir + "/sound.wav", quiet,
+    const std::string limit = "ulimit -f 100";
+    const struct { std::string setup, arguments, said; } cases[] = {
+        {"", "--frames 50 --wav /dev/full", cannot_write("/dev/full", ENOSPC)},
+        {"", "--frames 500 --checksums >/dev/full", cannot_write("standard output", ENOSPC)},
+        {"", "--frames 50 --rss 1 >/dev/full", cannot_write("standard output", ENOSPC)},
+        {"", "--help >/dev/full", cannot_write("standard output", ENOSPC)},
+        {"", "--frames 150 --every 50 --out " + dir + " --wav " + dir + "/sound.wav",
          cannot_write(dir + "/frame00100.ppm", ENOSPC)},
-        {limit, "--frames 300 --wav " + dir + "/cut.wav", quiet, cannot_write(dir + "/cut.wav", EFBIG)},
-        {limit, "--frames 10 --out " + dir + "/frames --wav " + dir + "/short.wav", quiet,
+        {limit, "--frames 300 --wav " + dir + "/cut.wav", cannot_write(dir + "/cut.wav", EFBIG)},
+        {limit, "--frames 10 --out " + dir + "/frames --wav " + dir + "/short.wav",
          cannot_write(dir + "/frames/frame00001.ppm", EFBIG)},
-        {"", "--frames 5 --out " + dir + "/plain", quiet,
+        {"", "--frames 5 --out " + dir + "/plain",
          "demo_capture: cannot create " + dir + "/plain: " + std::strerror(ENOTDIR) + "\n"},
-        {"", "--frames 5 --out " + dir + "/plain/frames", quiet,
+        {"", "--frames 5 --out " + dir + "/plain/frames",
          "demo_capture: cannot create " + dir + "/plain/frames: " + std::strerror(ENOTDIR) + "\n"},
-        {"", "--frames 5 --wav " + dir + "/plain/sound.wav", quiet, cannot_write(dir + "/plain/sound.wav", ENOTDIR)},
+        {"", "--frames 5 --wav " + dir + "/plain/sound.wav", cannot_write(dir + "/plain/sound.wav", ENOTDIR)},
     };
     for (const auto& c : cases) {
-        const CaptureRun run = run_capture_errors(c.arguments, {c.setup, "", c.redirects});
+        const CaptureRun run = capture_said(c.arguments, c.setup);
         EXPECT_EQ(run.status, 1) << c.arguments;
         EXPECT_EQ(run.output, c.said) << c.arguments;
     }
     // A WAV header is rewritten as the sound grows: a pipe cannot take one.
-    const CaptureRun piped = run_command("bash -c 'set -o pipefail; " + capture_program +
-                                         " --frames 5 --wav /dev/stdout 2>" + dir + "/errors | cat >/dev/null'");
-    EXPECT_EQ(piped.status, 1);
-    EXPECT_EQ(read_file(dir + "/errors"), cannot_write("/dev/stdout", ESPIPE));
-
+    EXPECT_EQ(run_command("({ " + capture_program + " --frames 5 --wav /dev/stdout; echo exit $? >&2; } | cat >/dev/null) 2>&1")
+                  .output,
+              cannot_write("/dev/stdout", ESPIPE) + "exit 1\n");
     // Frame 50 was written; the picture cut by the size limit is gone. The sound up to the
     // failing write is a whole WAV file, the very sound of the show up to there, with the
     // values of a cut write that fitted.
@@ -95,8 +93,7 @@ TEST(CaptureNames, EveryOutputNameIsAFileNameCheckedBeforeTheFirstFrame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.substr(0, 60));
-        const CaptureRun run = run_command("cd " + dir + " && timeout -s KILL 120 " + capture_program + " --frames 30 " +
-                                           c.arguments + " 2>&1 >" + dir + "/printed");
+        const CaptureRun run = capture_said("--frames 30 " + c.arguments + " >printed", "cd " + dir);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.output, c.said);
         EXPECT_EQ(read_file(dir + "/printed"), "");

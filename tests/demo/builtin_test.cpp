@@ -1,18 +1,14 @@
-// The built-in pictures and texts: every character a text shows has its glyph and sprite,
-// and the committed and embedded pictures are exactly what the generator writes.
+// The built-in pictures and texts: every character a text shows has its glyph and sprite, the
+// grid text keeps clear of the frame's edges and the counter, the window's icon is the logo on
+// a plate, and the committed and embedded pictures are exactly what the generator writes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <unistd.h>
-
+#include "capture/capture_fixtures.h"
 #include "common/sine_table.h"
 #include "demo/builtin.h"
 #include "demo/icon.h"
@@ -20,77 +16,48 @@
 
 namespace {
 
-struct Block {
-    const char* stem;
-    const unsigned char* data;
-    int32_t size;
-};
-const Block BLOCKS[] = {
-    {"charset", pnm_charset, pnm_charset_size},
-    {"sprites", pnm_sprites, pnm_sprites_size},
-    {"bubbles", pnm_bubbles, pnm_bubbles_size},
-    {"cells", pnm_cells, pnm_cells_size},
-    {"logo", pnm_logo, pnm_logo_size},
-    {"emblem_colour", pnm_emblem_colour, pnm_emblem_colour_size},
-    {"emblem_mask", pnm_emblem_mask, pnm_emblem_mask_size},
-};
-
-struct Text {
-    const unsigned char* data;
-    int32_t size;
-};
-const Text TEXTS[] = {{text_bigscroll, text_bigscroll_size}, {text_grid, text_grid_size},
-                      {text_scroller, text_scroller_size}};
-
 // Owns a decoded picture for the length of a test.
 struct Picture {
     Img* img;
     explicit Picture(const unsigned char* block) : img(img_load_pnm(block)) {}
     ~Picture() { img_destroy(&img); }
-    // Number of non-zero pixels in the size x size cell n of a sheet with `across` cells a row.
-    int32_t lit(int32_t n, int32_t size, int32_t across) const {
-        int32_t count = 0;
-        for (int32_t y = (n / across) * size; y < (n / across + 1) * size; ++y)
-            for (int32_t x = (n % across) * size; x < (n % across + 1) * size; ++x)
-                count += img->pixels[static_cast<int64_t>(y) * img->width + x] != 0;
-        return count;
-    }
 };
 
-std::vector<unsigned char> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Number of non-zero pixels in the size x size cell n of a sheet (cells row after row).
+int32_t lit(const Picture& sheet, int32_t n, int32_t size) {
+    const int32_t across = sheet.img->width / size;
+    int32_t count = 0;
+    for (int32_t y = 0; y < size; ++y)
+        for (int32_t x = 0; x < size; ++x)
+            count += img_get_pixel(sheet.img, (n % across) * size + x, (n / across) * size + y) != 0;
+    return count;
 }
 
 TEST(Builtin, EveryTextByteIsPrintableWithAGlyphAndALetterSprite) {
-    Picture charset(pnm_charset);
-    Picture sheet(pnm_sprites);
-    ASSERT_NE(charset.img, nullptr);
-    ASSERT_NE(sheet.img, nullptr);
-    EXPECT_EQ(charset.lit(' ', 8, 16), 0);
-    for (int code = 33; code < 127; ++code) EXPECT_GT(charset.lit(code, 8, 16), 0) << "glyph " << code;
-    for (const Text& t : TEXTS) {
-        EXPECT_EQ(t.data[t.size], 0);
-        for (int32_t i = 0; i < t.size; ++i) {
-            const unsigned char c = t.data[i];
+    const Picture charset(pnm_charset), sheet(pnm_sprites), cells(pnm_cells);
+    ASSERT_TRUE(charset.img != nullptr && sheet.img != nullptr && cells.img != nullptr);
+    for (int code = ' '; code < 127; ++code) EXPECT_EQ(lit(charset, code, 8) > 0, code != ' ') << "glyph " << code;
+    const std::pair<const unsigned char*, int32_t> texts[] = {
+        {text_bigscroll, text_bigscroll_size}, {text_grid, text_grid_size}, {text_scroller, text_scroller_size}};
+    for (const auto& [text, size] : texts) {
+        EXPECT_EQ(text[size], 0);
+        for (int32_t i = 0; i < size; ++i) {
+            const unsigned char c = text[i];
             EXPECT_TRUE(c == '\n' || (c >= 32 && c < 127)) << "byte " << i;
-            if (c > ' ' && t.data == text_scroller) {
-                EXPECT_GT(sheet.lit(c, 32, 16), 0) << "letter " << c;
+            if (c > ' ' && text == text_scroller) {
+                EXPECT_GT(lit(sheet, c, 32), 0) << "letter " << c;
             }
         }
     }
-    EXPECT_EQ(sheet.lit(' ', 32, 16), 0);
-    for (int c = 16; c <= 20; ++c) EXPECT_EQ(sheet.lit(c, 32, 16), 32 * 32) << "tile " << c << " has a 0 pixel";
+    EXPECT_EQ(lit(sheet, ' ', 32), 0);
+    for (int c = 16; c <= 20; ++c) EXPECT_EQ(lit(sheet, c, 32), 32 * 32) << "tile " << c << " has a 0 pixel";
     // Every brush piece fills most of its square; the two balls (cells 2 and 5) leave
     // their corners see-through, so what lies behind the big letters shows between them.
-    Picture cells(pnm_cells);
     for (int c = 0; c < 8; ++c) {
-        EXPECT_GE(cells.lit(c, 16, 8), 16 * 16 / 2) << "cell " << c;
         const bool ball = c == 2 || c == 5;
-        EXPECT_EQ(cells.lit(c, 16, 8) < 16 * 16, ball) << "cell " << c;
-        if (ball) {
-            EXPECT_EQ(cells.img->pixels[c * 16], 0u) << "cell " << c << " top-left corner";
-        }
+        EXPECT_GE(lit(cells, c, 16), 16 * 16 / 2) << "cell " << c;
+        EXPECT_EQ(lit(cells, c, 16) < 16 * 16, ball) << "cell " << c;
+        EXPECT_EQ(cells.img->pixels[c * 16] == 0, ball) << "cell " << c << " top-left corner";
     }
 }
 
@@ -123,7 +90,7 @@ TEST(Builtin, TheGridTextKeepsClearOfTheFramesEdgesAndTheCounter) {
 // The window's icon: the logo's two halves on an opaque plate whose rounded corners are see
 // through; at the master size each letter pixel is the logo's own.
 TEST(Builtin, TheIconStacksTheLogoOnAPlateWithRoundCorners) {
-    Picture logo(pnm_logo);
+    const Picture logo(pnm_logo);
     ASSERT_NE(logo.img, nullptr);
     std::vector<uint32_t> icon(ICON_MASTER * ICON_MASTER);
     ASSERT_TRUE(icon_from_logo(logo.img, ICON_MASTER, icon));
@@ -136,10 +103,8 @@ TEST(Builtin, TheIconStacksTheLogoOnAPlateWithRoundCorners) {
     // "VORT" fills the top half, "7131" the bottom, both from the logo's row 14 down, centred.
     const int32_t left = (ICON_MASTER - 128) / 2;
     for (int32_t y = 0; y < ICON_MASTER; y += 7)
-        for (int32_t x = 0; x < 128; x += 5) {
-            const uint32_t want = img_get_pixel(logo.img, x + (y / 96) * 128, 14 + y % 96);
-            ASSERT_EQ(at(left + x, y), 0xFF000000u | want) << x << ", " << y;
-        }
+        for (int32_t x = 0; x < 128; x += 5)
+            ASSERT_EQ(at(left + x, y), 0xFF000000u | img_get_pixel(logo.img, x + (y / 96) * 128, 14 + y % 96)) << x << ", " << y;
     std::vector<uint32_t> small(ICON_WINDOW * ICON_WINDOW, 1);
     ASSERT_TRUE(icon_from_logo(logo.img, ICON_WINDOW, small));
     EXPECT_EQ(small[0], 0u);
@@ -152,21 +117,18 @@ TEST(Builtin, TheIconStacksTheLogoOnAPlateWithRoundCorners) {
 }
 
 TEST(Builtin, CommittedAndEmbeddedPicturesAreWhatTheGeneratorWrites) {
-    const std::string tool = std::string(DEMO_BINARY_DIR) + "/tool_art";
-    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "tool_art is not built in " << DEMO_BINARY_DIR;
-    char folder[] = "/tmp/builtin_test_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    ASSERT_EQ(std::system((tool + " " + folder).c_str()), 0);
-    for (const Block& b : BLOCKS) {
-        SCOPED_TRACE(b.stem);
-        const std::string name = std::string("/") + b.stem + ".pnm";
-        const std::vector<unsigned char> generated = read_file(folder + name);
-        EXPECT_EQ(generated, read_file(std::string(DEMO_SOURCE_DIR) + "/data/pictures" + name));
-        ASSERT_EQ(generated.size(), static_cast<size_t>(b.size));
-        EXPECT_EQ(std::memcmp(generated.data(), b.data, generated.size()), 0);
-        std::remove((folder + name).c_str());
+    const std::string folder = fresh_folder("capture_builtin");
+    ASSERT_EQ(run_command(DEMO_BINARY_DIR "/tool_art " + folder).status, 0);
+    const struct { const char* stem; const unsigned char* data; int32_t size; } blocks[] = {
+        {"charset", pnm_charset, pnm_charset_size}, {"sprites", pnm_sprites, pnm_sprites_size},
+        {"bubbles", pnm_bubbles, pnm_bubbles_size}, {"cells", pnm_cells, pnm_cells_size}, {"logo", pnm_logo, pnm_logo_size},
+        {"emblem_colour", pnm_emblem_colour, pnm_emblem_colour_size},
+        {"emblem_mask", pnm_emblem_mask, pnm_emblem_mask_size}};
+    for (const auto& [stem, data, size] : blocks) {
+        const std::string generated = read_file(folder + "/" + stem + ".pnm");
+        EXPECT_TRUE(generated == read_file(std::string(DEMO_SOURCE_DIR "/data/pictures/") + stem + ".pnm")) << stem;
+        EXPECT_TRUE(generated == std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(size))) << stem;
     }
-    EXPECT_EQ(rmdir(folder), 0);
 }
 
 }  // namespace

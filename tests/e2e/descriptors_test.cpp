@@ -3,12 +3,6 @@
 // or checksum that cannot be written is a failure with one line, not a success.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "e2e_fixtures.h"
@@ -18,22 +12,8 @@ namespace {
 
 const std::string bin = DEMO_BINARY_DIR;
 
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A shell command's exit status (-1 when it did not exit).
-int shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(Descriptors, ClosedOrFullStandardOutputIsAFailureAndNeverAFileOfTheProgram) {
-    const std::string dir = testing::TempDir() + "descriptors_" + std::to_string(getpid());
-    shell("rm -rf " + dir + " && mkdir -p " + dir);
+    const std::string dir = fresh_folder("capture_descriptors");
     auto cannot = [](const std::string& program, const char* why) {
         return program + ": cannot write standard output: " + why + "\n";
     };
@@ -48,16 +28,16 @@ TEST(Descriptors, ClosedOrFullStandardOutputIsAFailureAndNeverAFileOfTheProgram)
         {bin + "/demo_capture --frames 100 --wav " + dir + "/quiet.wav <&- 2>&-", 0, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(shell("timeout -s KILL 300 " + c.command + " 2>" + dir + "/said"), c.status) << c.command;
-        EXPECT_EQ(contents(dir + "/said"), c.said) << c.command;
+        // Its own redirections after the test's: "2>&-" closes what "2>said" opened.
+        EXPECT_EQ(run_command("2>" + dir + "/said timeout -s KILL 300 " + c.command).status, c.status) << c.command;
+        EXPECT_EQ(read_file(dir + "/said"), c.said) << c.command;
     }
-    const std::string sound = contents(dir + "/c.wav");
+    const std::string sound = read_file(dir + "/c.wav");
     ASSERT_GE(sound.size(), 44u);
     EXPECT_EQ(sound.find("frame "), std::string::npos);
     EXPECT_EQ(sound.substr(0, 4), "RIFF");
-    EXPECT_EQ(shell(bin + "/demo_capture --frames 100 --wav " + dir + "/loud.wav"), 0);
-    EXPECT_EQ(contents(dir + "/quiet.wav"), contents(dir + "/loud.wav"));
-    shell("rm -rf " + dir);
+    EXPECT_EQ(run_command(bin + "/demo_capture --frames 100 --wav " + dir + "/loud.wav").status, 0);
+    EXPECT_EQ(read_file(dir + "/quiet.wav"), read_file(dir + "/loud.wav"));
 }
 
 TEST(Descriptors, TheShowRunsWithStandardErrorClosed) {
@@ -68,9 +48,9 @@ TEST(Descriptors, TheShowRunsWithStandardErrorClosed) {
         const std::string script =
             "env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LSAN_OPTIONS=suppressions=" DEMO_SOURCE_DIR
             "/tests/e2e/lsan.supp " + bin + "/" + program + " 2>&- & p=$!; w=none; "
-            "for i in $(seq 100); do xdotool search --name '^VORT7131$' >/dev/null 2>&1 && w=window && break; "
+            "for i in $(seq 100); do xdotool search --name ^VORT7131$ >/dev/null 2>&1 && w=window && break; "
             "kill -0 $p 2>/dev/null || break; sleep 0.2; done; kill -TERM $p; wait $p; echo $w $?";
-        EXPECT_EQ(run_tool(server, {"sh", "-c", script}).text, "window 0\n") << program;
+        EXPECT_EQ(run_tool(server, {"sh", "-c", script}), "window 0\n") << program;
     }
 }
 

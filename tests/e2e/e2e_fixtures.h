@@ -5,28 +5,17 @@
 // Every wait polls with a generous deadline, so a slow or loaded machine only makes it slower.
 #include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "capture/capture_fixtures.h"  // run_command, read_file, eventually
 
 namespace e2e {
 
 constexpr int PATIENCE_SECONDS = 60;  // the longest wait for anything to happen
-
-// Polls done() every 0.2 s until it is true (true) or the time is up (false).
-template <typename Done>
-bool eventually(Done&& done, double seconds = PATIENCE_SECONDS) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-}
 
 // An Xvfb server on a free display number, stopped when this goes (or when the test process
 // dies). screen is "WIDTHxHEIGHTxDEPTH".
@@ -55,7 +44,6 @@ public:
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
-    bool started() const { return pid_ > 0; }
     bool running();
     // The exit status; 128 + the signal if a signal ended it; -1 if it was still running
     // after seconds (it is then killed).
@@ -69,25 +57,19 @@ private:
     std::string error_path_;
 };
 
-// A command run against server: its standard output and exit status (-1 if it could not run).
-struct Output {
-    int status;
-    std::string text;
-};
-Output run_tool(const XServer& server, const std::vector<std::string>& argv);
+// What a command run against server printed on its standard output ("" when it failed to run).
+std::string run_tool(const XServer& server, const std::vector<std::string>& argv);
 
 struct Geometry {
     int x, y, width, height;  // on the screen; all -1 when the window cannot be read
 };
 
 std::string find_window(const XServer& server, double seconds = PATIENCE_SECONDS);  // "VORT7131"'s id, or ""
-std::string window_name(const XServer& server, const std::string& id);
 Geometry window_geometry(const XServer& server, const std::string& id);
-Geometry screen_geometry(const XServer& server);
-// What a desktop knows the window by, as xprop reads it: WM_CLASS as 'instance,class'
-// ("vort7131,vort7131") and the first icon's size in _NET_WM_ICON ("64x64"); "" when absent.
-std::string window_class(const XServer& server, const std::string& id);
-std::string window_icon_size(const XServer& server, const std::string& id);
+// A property as xprop prints it in format with "=$0,$1": WM_CLASS 8s reads
+// WM_CLASS="vort7131","vort7131"; _NET_WM_ICON 32c the first icon's size, _NET_WM_ICON=64,64.
+std::string window_property(const XServer& server, const std::string& id, const std::string& name,
+                            const std::string& format);
 bool pointer_shows_at(const XServer& server, int x, int y);  // the pointer moved there has a visible pixel
 void press_key(const XServer& server, const std::string& id, const std::string& key);  // held 0.15 s
 bool send_close_request(const XServer& server, const std::string& id);  // WM_DELETE_WINDOW, as a window manager
@@ -113,10 +95,9 @@ struct Picture {
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Picture screenshot(const XServer& server, const std::string& id);  // id "root": the whole screen; empty on failure
-Picture crop(const Picture& picture, int x, int y, int width, int height);
-Picture shrink(const Picture& picture, int factor);   // the top-left pixel of each factor x factor block
-bool blocks_are_whole(const Picture& picture, int factor);  // every factor x factor block is one colour
-bool all_black_outside(const Picture& picture, int x, int y, int width, int height);
+// The 256 x 256 frame a shot shows at (left, top) in factor x factor blocks of one colour,
+// on black; empty when a block is not one colour or a pixel around the frame is not black.
+Picture unscale(const Picture& shot, int factor, int left = 0, int top = 0);
 bool has_colour(const Picture& picture);  // some pixel is not black
 bool has_begun(const Show& show);         // waits for the first picture: from then on keys are read
 
@@ -128,10 +109,10 @@ struct SceneOne {
 };
 const SceneOne& scene_one();  // drawn at the first call (a few seconds), then kept
 
-enum class Seen { Nothing, SceneOne, SceneOneWithCounter, SceneTwo, Other };
-Seen what_is_shown(const Picture& frame);          // a 256 x 256 picture from a 24-bit screen
-Seen what_is_shown_16(const Picture& frame);       // from a 16-bit screen: SceneOne or Other
-int scene_one_frame(const Picture& frame);         // its frame number, 0 if not a first-scene picture
-const char* seen_name(Seen seen);
+// What a 256 x 256 picture shows: "nothing", "the first scene", "the first scene with the
+// counter", "the second scene" or "something else". From a 16-bit screen (at_16_bits) only
+// the first scene is told apart.
+std::string what_is_shown(const Picture& frame, bool at_16_bits = false);
+int scene_one_frame(const Picture& frame);  // its frame number, 0 if not a first-scene picture
 
 }  // namespace e2e

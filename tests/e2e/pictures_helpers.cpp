@@ -73,12 +73,15 @@ int scene_one_frame(const Picture& frame) {
     return found == scene_one().frames.end() ? 0 : found->second;
 }
 
-Seen what_is_shown(const Picture& frame) {
-    if (!is_frame(frame) || !has_colour(frame)) return Seen::Nothing;
-    if (scene_one_frame(frame) != 0) return Seen::SceneOne;
+std::string what_is_shown(const Picture& frame, bool at_16_bits_screen) {
+    if (!is_frame(frame) || !has_colour(frame)) return "nothing";
     std::vector<uint32_t> scratch;
+    if (at_16_bits_screen)
+        return scene_one().at_16_bits.count(checksum(at_16_bits(frame.pixels, &scratch))) != 0 ? "the first scene"
+                                                                                                : "something else";
+    if (scene_one_frame(frame) != 0) return "the first scene";
     if (scene_one().without_counter.count(checksum(without_counter(frame.pixels, &scratch))) != 0)
-        return Seen::SceneOneWithCounter;
+        return "the first scene with the counter";
     // The second scene cannot be matched pixel for pixel (when Space ends the first scene
     // moves the random draws), but it looks like no other moment of the show's start: bubbles
     // and bright letters on a black ground, where the first scene has no black pixel at all
@@ -90,67 +93,22 @@ Seen what_is_shown(const Picture& frame) {
         bright += (p >> 16 & 0xFF) >= 0xE0 || (p >> 8 & 0xFF) >= 0xE0 || (p & 0xFF) >= 0xE0;
     }
     const size_t all = frame.pixels.size();
-    if (black * 100 >= all * 55 && black * 100 <= all * 85 && bright * 100 >= all * 5) return Seen::SceneTwo;
-    return Seen::Other;
+    if (black * 100 >= all * 55 && black * 100 <= all * 85 && bright * 100 >= all * 5) return "the second scene";
+    return "something else";
 }
 
-Seen what_is_shown_16(const Picture& frame) {
-    if (!is_frame(frame) || !has_colour(frame)) return Seen::Nothing;
-    std::vector<uint32_t> scratch;
-    return scene_one().at_16_bits.count(checksum(at_16_bits(frame.pixels, &scratch))) != 0 ? Seen::SceneOne
-                                                                                             : Seen::Other;
-}
-
-const char* seen_name(Seen seen) {
-    switch (seen) {
-    case Seen::Nothing: return "nothing";
-    case Seen::SceneOne: return "the first scene";
-    case Seen::SceneOneWithCounter: return "the first scene with the counter";
-    case Seen::SceneTwo: return "the second scene";
-    case Seen::Other: return "something else";
-    }
-    return "?";
-}
-
-Picture crop(const Picture& picture, int x, int y, int width, int height) {
-    Picture out;
-    if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > picture.width || y + height > picture.height)
-        return out;
-    out.width = width;
-    out.height = height;
-    for (int row = y; row < y + height; ++row) {
-        const auto start = picture.pixels.begin() + static_cast<ptrdiff_t>(row) * picture.width + x;
-        out.pixels.insert(out.pixels.end(), start, start + width);
-    }
-    return out;
-}
-
-Picture shrink(const Picture& picture, int factor) {
-    Picture out;
-    if (factor < 1) return out;
-    out.width = picture.width / factor;
-    out.height = picture.height / factor;
-    for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x) out.pixels.push_back(picture.at(x * factor, y * factor));
-    return out;
-}
-
-bool blocks_are_whole(const Picture& picture, int factor) {
-    if (factor < 1 || picture.width % factor != 0 || picture.height % factor != 0 || picture.pixels.empty())
-        return false;
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x)
-            if (picture.at(x, y) != picture.at(x - x % factor, y - y % factor)) return false;
-    return true;
-}
-
-bool all_black_outside(const Picture& picture, int x, int y, int width, int height) {
-    for (int row = 0; row < picture.height; ++row)
-        for (int column = 0; column < picture.width; ++column) {
-            const bool inside = column >= x && column < x + width && row >= y && row < y + height;
-            if (!inside && picture.at(column, row) != 0) return false;
+Picture unscale(const Picture& shot, int factor, int left, int top) {
+    Picture out{SIDE, SIDE, {}};
+    const int right = left + SIDE * factor, bottom = top + SIDE * factor;
+    if (factor < 1 || left < 0 || top < 0 || right > shot.width || bottom > shot.height) return {};
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            const bool inside = x >= left && x < right && y >= top && y < bottom;
+            const int dx = (x - left) % factor, dy = (y - top) % factor;
+            if (shot.at(x, y) != (inside ? shot.at(x - dx, y - dy) : 0)) return {};
+            if (inside && dx == 0 && dy == 0) out.pixels.push_back(shot.at(x, y));
         }
-    return !picture.pixels.empty();
+    return out;
 }
 
 bool has_colour(const Picture& picture) {

@@ -1,5 +1,8 @@
 // The X side of the end-to-end tests: Xvfb, the programs under test, the command-line tools.
 // Xlib is used for the one thing no tool does without a window manager: a close request.
+// (The test framework, in the fixtures, goes before Xlib, whose macros would break it.)
+#include "capture/capture_fixtures.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -10,38 +13,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "e2e_fixtures.h"
 
-extern char** environ;
-
 namespace e2e {
 namespace {
-
-// The environment of this process with NAME=VALUE settings in place of its own; of two
-// settings of one name, the later wins.
-std::vector<std::string> environment_with(const std::vector<std::string>& settings) {
-    std::vector<std::string> out;
-    for (char** entry = environ; *entry != nullptr; ++entry) out.emplace_back(*entry);
-    for (const std::string& setting : settings) {
-        const size_t name_end = setting.find('=') + 1;
-        std::erase_if(out, [&](const std::string& text) { return text.compare(0, name_end, setting, 0, name_end) == 0; });
-        out.push_back(setting);
-    }
-    return out;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> out;
-    for (std::string& text : texts) out.push_back(text.data());
-    out.push_back(nullptr);
-    return out;
-}
 
 // In a child between fork and exec: only calls that are safe there.
 void redirect(int fd, const char* path) {
@@ -52,47 +32,13 @@ void redirect(int fd, const char* path) {
     }
 }
 
-std::string field_after(const std::string& text, const std::string& label) {
-    const size_t at = text.find(label);
-    if (at == std::string::npos) return "";
-    const size_t start = at + label.size();
-    const size_t end = text.find('\n', start);
-    std::string value = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.erase(0, 1);
-    return value;
-}
-
-Geometry parse_geometry(const Output& info) {
-    if (info.status != 0) return {-1, -1, -1, -1};
-    auto number = [&](const char* label) {
-        const std::string value = field_after(info.text, label);
-        return value.empty() ? -1 : std::atoi(value.c_str());
-    };
-    return {number("Absolute upper-left X:"), number("Absolute upper-left Y:"), number("Width:"), number("Height:")};
-}
-
 std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-// The shift and width of a colour mask, to widen its channel to 8 bits as the frame has it.
-struct Channel {
-    int shift;
-    int bits;
-};
-Channel channel(unsigned long mask) {
-    Channel c{0, 0};
-    while (mask != 0 && (mask & 1) == 0) {
-        mask >>= 1;
-        ++c.shift;
-    }
-    while ((mask & 1) != 0) {
-        mask >>= 1;
-        ++c.bits;
-    }
-    return c;
-}
-uint32_t widen(unsigned long pixel, Channel c) {
-    const uint32_t value = static_cast<uint32_t>(pixel >> c.shift) & ((1u << c.bits) - 1);
-    return c.bits >= 8 ? value >> (c.bits - 8) : value << (8 - c.bits);  // a 5-bit 31 reads 0xF8
+// A channel of a pixel widened to 8 bits as the frame has it: a 5-bit 31 reads 0xF8.
+uint32_t widen(unsigned long pixel, unsigned long mask) {
+    const int shift = std::countr_zero(mask), bits = std::popcount(mask);
+    const auto value = static_cast<uint32_t>((pixel & mask) >> shift);
+    return bits >= 8 ? value >> (bits - 8) : value << (8 - bits);
 }
 
 }  // namespace
@@ -101,15 +47,14 @@ XServer::XServer(const std::string& screen) {
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd_text = std::to_string(fds[1]);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", fd_text, "-screen", "0", screen, "-nolisten", "tcp"};
-    std::vector<char*> argv = pointers(args);
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlives the test
         close(fds[0]);
         redirect(STDERR_FILENO, "/dev/null");
         redirect(STDOUT_FILENO, "/dev/null");
-        execvp("Xvfb", argv.data());
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -131,17 +76,17 @@ XServer::~XServer() {
 
 Program::Program(const XServer& server, const std::string& name, const std::vector<std::string>& args,
                  const std::vector<std::string>& env) {
-    std::vector<std::string> settings = {"DISPLAY=" + server.display(), "SDL_VIDEODRIVER=x11",
-                                         "SDL_AUDIODRIVER=dummy",
-                                         // The sanitizer build: SDL 2 and the libraries below it keep
-                                         // memory to process exit; ours is checked.
-                                         "LSAN_OPTIONS=suppressions=" DEMO_SOURCE_DIR "/tests/e2e/lsan.supp"};
-    settings.insert(settings.end(), env.begin(), env.end());
-    std::vector<std::string> environment = environment_with(settings);
-    std::vector<std::string> arguments = {std::string(DEMO_BINARY_DIR) + "/" + name};
-    arguments.insert(arguments.end(), args.begin(), args.end());
-    std::vector<char*> argv = pointers(arguments);
-    std::vector<char*> envp = pointers(environment);
+    // env sets the environment and becomes the program. Under the sanitizers: SDL 2 and the
+    // libraries below it keep memory to process exit; ours is checked.
+    std::vector<std::string> words = {"env", "DISPLAY=" + server.display(), "SDL_VIDEODRIVER=x11",
+                                      "SDL_AUDIODRIVER=dummy",
+                                      "LSAN_OPTIONS=suppressions=" DEMO_SOURCE_DIR "/tests/e2e/lsan.supp"};
+    words.insert(words.end(), env.begin(), env.end());
+    words.push_back(std::string(DEMO_BINARY_DIR) + "/" + name);
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
     char error_path[] = "/tmp/e2e_stderr_XXXXXX";
     const int error_fd = mkstemp(error_path);
     if (error_fd < 0) return;
@@ -159,7 +104,7 @@ Program::Program(const XServer& server, const std::string& name, const std::vect
         sigprocmask(SIG_SETMASK, &none, nullptr);
         redirect(STDOUT_FILENO, "/dev/null");
         redirect(STDERR_FILENO, error_path);
-        execve(argv[0], argv.data(), envp.data());
+        execv("/usr/bin/env", argv.data());
         _exit(127);
     }
 }
@@ -194,80 +139,37 @@ void Program::signal_group(int signal_number) {
     if (pid_ > 0) kill(-pid_, signal_number);
 }
 
-std::string Program::errors() const {
-    std::ifstream in(error_path_);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string Program::errors() const { return read_file(error_path_); }
 
-Output run_tool(const XServer& server, const std::vector<std::string>& argv) {
-    std::vector<std::string> arguments = {"timeout", "-s", "KILL", "30"};
-    arguments.insert(arguments.end(), argv.begin(), argv.end());
-    std::vector<std::string> environment = environment_with({"DISPLAY=" + server.display()});
-    std::vector<char*> args = pointers(arguments);
-    std::vector<char*> envp = pointers(environment);
-    int fds[2];
-    if (pipe(fds) != 0) return {-1, ""};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[1]);
-        redirect(STDERR_FILENO, "/dev/null");
-        execvpe(args[0], args.data(), envp.data());
-        _exit(127);
+std::string run_tool(const XServer& server, const std::vector<std::string>& argv) {
+    std::string command = "DISPLAY=" + server.display() + " timeout -s KILL 30";
+    for (const std::string& arg : argv) {
+        command += " '";
+        for (char c : arg) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
     }
-    close(fds[1]);
-    Output output{-1, ""};
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) output.text.append(buffer, static_cast<size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) output.status = WEXITSTATUS(status);
-    return output;
+    return run_command(command + " 2>/dev/null").output;
 }
 
 std::string find_window(const XServer& server, double seconds) {
     std::string id;
-    eventually(
-        [&] {
-            id = first_line(run_tool(server, {"xdotool", "search", "--name", "^VORT7131$"}).text);
-            return !id.empty();
-        },
-        seconds);
+    eventually([&] { return !(id = first_line(run_tool(server, {"xdotool", "search", "--name", "^VORT7131$"}))).empty(); },
+               seconds);
     return id;
 }
 
-std::string window_name(const XServer& server, const std::string& id) {
-    return first_line(run_tool(server, {"xdotool", "getwindowname", id}).text);
-}
-
 Geometry window_geometry(const XServer& server, const std::string& id) {
-    return parse_geometry(run_tool(server, {"xwininfo", "-id", id}));
+    const std::string info = run_tool(server, {"xwininfo", "-id", id});
+    auto number = [&](const std::string& label) {
+        const size_t at = info.find(label);
+        return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + label.size());
+    };
+    return {number("Absolute upper-left X:"), number("Absolute upper-left Y:"), number("Width:"), number("Height:")};
 }
 
-Geometry screen_geometry(const XServer& server) { return parse_geometry(run_tool(server, {"xwininfo", "-root"})); }
-
-// xprop prints NAME=VALUE with the format given; the value, or "" when the property is absent.
-std::string property(const XServer& server, const std::string& id, const std::string& name, const std::string& format,
-                     const std::string& shape) {
-    const std::string line =
-        first_line(run_tool(server, {"xprop", "-notype", "-id", id, "-f", name, format, shape, name}).text);
-    return line.rfind(name + "=", 0) == 0 ? line.substr(name.size() + 1) : "";
-}
-
-std::string window_class(const XServer& server, const std::string& id) {
-    std::string names = property(server, id, "WM_CLASS", "8s", "=$0,$1");
-    std::erase(names, '"');
-    return names;
-}
-
-std::string window_icon_size(const XServer& server, const std::string& id) {
-    const std::string size = property(server, id, "_NET_WM_ICON", "32c", "=$0,$1");
-    const size_t comma = size.find(',');
-    return comma == std::string::npos ? "" : size.substr(0, comma) + "x" + size.substr(comma + 1);
+std::string window_property(const XServer& server, const std::string& id, const std::string& name,
+                            const std::string& format) {
+    return first_line(run_tool(server, {"xprop", "-notype", "-id", id, "-f", name, format, "=$0,$1", name}));
 }
 
 bool pointer_shows_at(const XServer& server, int x, int y) {
@@ -286,13 +188,10 @@ bool pointer_shows_at(const XServer& server, int x, int y) {
     return shows;
 }
 
+// The demo reads the keyboard once a frame and a press released within one frame is not
+// seen: held for several frames.
 void press_key(const XServer& server, const std::string& id, const std::string& key) {
-    run_tool(server, {"xdotool", "windowfocus", "--sync", id});
-    run_tool(server, {"xdotool", "keydown", key});
-    // The demo reads the keyboard once a frame and a press released within one frame is not
-    // seen: hold it for several frames.
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    run_tool(server, {"xdotool", "keyup", key});
+    run_tool(server, {"xdotool", "windowfocus", "--sync", id, "keydown", key, "sleep", "0.15", "keyup", key});
 }
 
 bool send_close_request(const XServer& server, const std::string& id) {
@@ -330,16 +229,14 @@ Picture screenshot(const XServer& server, const std::string& id) {
         image = XGetImage(x, window, 0, 0, static_cast<unsigned>(attributes.width),
                           static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image != nullptr) {
-        const Channel red = channel(image->red_mask);
-        const Channel green = channel(image->green_mask);
-        const Channel blue = channel(image->blue_mask);
         picture.width = image->width;
         picture.height = image->height;
         picture.pixels.reserve(static_cast<size_t>(image->width) * image->height);
         for (int y = 0; y < image->height; ++y)
             for (int x_at = 0; x_at < image->width; ++x_at) {
                 const unsigned long p = XGetPixel(image, x_at, y);
-                picture.pixels.push_back(widen(p, red) << 16 | widen(p, green) << 8 | widen(p, blue));
+                picture.pixels.push_back(widen(p, image->red_mask) << 16 | widen(p, image->green_mask) << 8 |
+                                     widen(p, image->blue_mask));
             }
         XDestroyImage(image);
     }
