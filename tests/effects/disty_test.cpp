@@ -1,7 +1,5 @@
-#include <gtest/gtest.h>
-
 #include "effects/disty.h"
-#include "effects/effects_fixtures.h"
+#include "image/image_fixtures.h"
 
 // Source column x is colour x + 1 from top to bottom; each case draws it into a target of
 // 64 rows and finds, per column, the row where the copied column begins.

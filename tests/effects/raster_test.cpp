@@ -1,9 +1,7 @@
-#include <gtest/gtest.h>
-
-#include "effects/effects_fixtures.h"
-#include "effects/raster.h"
-
 #include <vector>
+
+#include "effects/raster.h"
+#include "image/image_fixtures.h"
 
 TEST(Raster, RowsTakeTheEntryAtOffsetPlusRow) {
     Raster* r = raster_create();

@@ -1,9 +1,5 @@
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "effects/effects_fixtures.h"
 #include "effects/scroll.h"
+#include "image/image_fixtures.h"
 
 namespace {
 
@@ -17,14 +13,6 @@ struct Rig {
         scroll_setup(scroll, text, glyphs.font, target.img);
     }
     ~Rig() { scroll_destroy(&scroll); }  // the font and target stay ours
-    std::string shown() const {
-        std::string row;
-        for (int32_t x = 0; x < target.img->width; ++x) {
-            const uint32_t p = target.at(x, 0);
-            row += p == 0 ? '.' : static_cast<char>((p & 0xFFFF) - 1);
-        }
-        return row;
-    }
 };
 
 }  // namespace
@@ -54,13 +42,13 @@ TEST(ScrollDraw, ShortTextRepeatsCursorRestoredAndBadTextsRefused) {
     s->cursor->position = 1;
     s->offset = 1;
     scroll_draw(s);
-    EXPECT_EQ(rig.shown(), "bccaabbccaabb...");
+    EXPECT_EQ(shown(rig.target.img), "bccaabbccaabb...");
     EXPECT_EQ(s->cursor->position, 1);
 
     s->cursor->position = -1;  // stored out of range: read wrapped, never before the text
     s->offset = 0;
     scroll_draw(s);
-    EXPECT_EQ(rig.shown().substr(0, 4), "ccaa");
+    EXPECT_EQ(shown(rig.target.img).substr(0, 4), "ccaa");
     EXPECT_EQ(printed([&] { scroll_setup(s, "", rig.glyphs.font, rig.target.img); }, scroll_debug),
               "SCROLL error\n");
     EXPECT_EQ(s->cursor->length, 3);

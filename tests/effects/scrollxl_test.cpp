@@ -1,40 +1,26 @@
-#include <gtest/gtest.h>
-
 #include <string>
 
-#include "effects/effects_fixtures.h"
 #include "effects/scrollxl.h"
+#include "image/image_fixtures.h"
 
 namespace {
 
 // Big font of 2 x 2 cells where 'A' has its top-left pixel set, 'B' its bottom-right and
-// 'C' both (every other code is blank); a brush of one solid 3 x 1 cell. So one letter is
-// u = 2 x 3 = 6 pixels wide and 2 rows high.
+// 'C' both (every other code is blank); a brush of solid 3 x 1 cells drawing its '#'. So one
+// letter is u = 2 x 3 = 6 pixels wide and 2 rows high.
 struct Rig {
-    Font* big = font_create();
-    TestFont brush{3, 1, 1, 1};
+    TestFont big{2, 2, 16, 8}, brush{3, 1, 36, 1};
     TestImg target;
     ScrollXL* scroll = scrollxl_create();
     Rig(const char* text, int32_t width) : target(width, 2) {
-        big->sheet = img_create();
-        img_resize(big->sheet, 32, 16);
+        img_clear(big.font->sheet);
         for (auto [code, dx] : {std::pair{'A', 0}, {'B', 1}, {'C', 0}, {'C', 1}})
-            img_put_pixel(big->sheet, (code % 16) * 2 + dx, (code / 16) * 2 + dx, 1);
-        big->cell_width = big->cell_height = 2;
-        scrollxl_setup(scroll, text, big, brush.font, target.img);
+            img_put_pixel(big.font->sheet, (code % 16) * 2 + dx, (code / 16) * 2 + dx, 1);
+        brush.font->character = '#';
+        scrollxl_setup(scroll, text, big.font, brush.font, target.img);
     }
-    ~Rig() {
-        scrollxl_destroy(&scroll);
-        font_destroy(&big);
-    }
-    std::string shown() const {  // both rows, '#' where a brush pixel landed
-        std::string rows;
-        for (int32_t y = 0; y < 2; ++y) {
-            for (int32_t x = 0; x < target.img->width; ++x) rows += target.at(x, y) ? '#' : '.';
-            rows += '|';
-        }
-        return rows;
-    }
+    ~Rig() { scrollxl_destroy(&scroll); }
+    std::string shown_rows() const { return shown(target.img, 0) + "|" + shown(target.img, 1) + "|"; }
 };
 
 }  // namespace
@@ -49,7 +35,7 @@ TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
     scrollxl_update(s);  // u = 2 x 3 = 6: one letter and 1 on
     EXPECT_EQ(s->cursor->position * 100 + s->offset, 201);
     scrollxl_draw(s);
-    EXPECT_EQ(rig.shown(),  // C, B, A
+    EXPECT_EQ(rig.shown_rows(),  // C, B, A
               "##.........###................|"
               "..###...###...................|");
     EXPECT_EQ(s->cursor->position, 2);
@@ -58,16 +44,16 @@ TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
 TEST(ScrollXLRefusals, EmptyTextAndNoLetterWidth) {
     Rig rig("ABC", 12);
     ScrollXL* s = rig.scroll;
-    EXPECT_EQ(printed([&] { scrollxl_setup(s, "", rig.big, rig.brush.font, rig.target.img); }, scrollxl_debug),
+    EXPECT_EQ(printed([&] { scrollxl_setup(s, "", rig.big.font, rig.brush.font, rig.target.img); }, scrollxl_debug),
               "SCROLLXL error\n");
     EXPECT_EQ(s->cursor->length, 3);
     s->offset = 2;
     for (int32_t w : {0, -3, 65536}) {  // u = 0, negative, and 2^32 with big cells 65536
         rig.brush.font->cell_width = w;
-        rig.big->cell_width = w == 65536 ? 65536 : 2;
+        rig.big.font->cell_width = w == 65536 ? 65536 : 2;
         EXPECT_EQ(printed([&] { scrollxl_update(s); scrollxl_draw(s); }, scrollxl_debug),
                   "SCROLLXL error\nSCROLLXL error\n") << w;
     }
     EXPECT_EQ(s->offset, 2);
-    EXPECT_EQ(rig.shown(), "............|............|");
+    EXPECT_EQ(rig.shown_rows(), "............|............|");
 }

@@ -1,10 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
 #include "common/rng.h"
-#include "effects/effects_fixtures.h"
 #include "effects/spirals.h"
+#include "image/image_fixtures.h"
 
 TEST(Spirals, AnglesWrapRadiusRespawnsPastTheMaximumDrawPlotsOnTheCircle) {
     TestImg t(64, 48);

@@ -1,10 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 
 #include "common/rng.h"
-#include "effects/effects_fixtures.h"
 #include "effects/stars.h"
+#include "image/image_fixtures.h"
 
 namespace {
 
