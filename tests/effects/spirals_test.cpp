@@ -45,6 +45,8 @@ TEST(ColourDrift, ChannelsWanderBetweenTheirEndsAtBoundedSpeeds) {
     // most one speed a step, turns round only at an end (a channel that came to its end
     // moving away from it turns once more, next step) with a new speed of 4096..0x100FFE
     // (1/65536 of a colour step), and so visits dark and bright alike, whatever the seed.
+    constexpr int32_t ColourDrift::*level[] = {&ColourDrift::r, &ColourDrift::g, &ColourDrift::b};
+    constexpr int32_t ColourDrift::*speed[] = {&ColourDrift::vr, &ColourDrift::vg, &ColourDrift::vb};
     for (unsigned seed : {1u, 777u, 0xFACE5718u}) {
         rng_srand(seed);
         colour_drift = COLOUR_DRIFT_START;
@@ -52,20 +54,19 @@ TEST(ColourDrift, ChannelsWanderBetweenTheirEndsAtBoundedSpeeds) {
         for (int step = 0; step < 20000; ++step) {
             const ColourDrift b = colour_drift;
             colour_drift_step();
-            const ColourDrift& c = colour_drift;
-            const int64_t was[3] = {b.r, b.g, b.b}, now[3] = {c.r, c.g, c.b};
-            const int64_t old_speed[3] = {b.vr, b.vg, b.vb}, speed[3] = {c.vr, c.vg, c.vb};
             for (int k = 0; k < 3; ++k) {
-                ASSERT_TRUE(now[k] >= 0 && now[k] <= 0xFF0000) << now[k];
-                ASSERT_LE(std::abs(now[k] - was[k]), std::abs(speed[k])) << step;
-                if (speed[k] != old_speed[k]) {
-                    ASSERT_TRUE(was[k] == 0 || was[k] == 0xFF0000) << "channel " << k << " step " << step;
-                    ASSERT_EQ(speed[k] > 0, old_speed[k] < 0);
-                    ASSERT_TRUE(std::abs(speed[k]) >= 4096 && std::abs(speed[k]) <= 0xFFFFF + 4095) << speed[k];
+                const int64_t was = b.*level[k], now = colour_drift.*level[k];
+                const int64_t old_v = b.*speed[k], v = colour_drift.*speed[k];
+                ASSERT_TRUE(now >= 0 && now <= 0xFF0000) << now;
+                ASSERT_LE(std::abs(now - was), std::abs(v)) << step;
+                if (v != old_v) {
+                    ASSERT_TRUE(was == 0 || was == 0xFF0000) << "channel " << k << " step " << step;
+                    ASSERT_EQ(v > 0, old_v < 0);
+                    ASSERT_TRUE(std::abs(v) >= 4096 && std::abs(v) <= 0xFFFFF + 4095) << v;
                     ++bounces[k];
                 }
-                const int32_t shown = static_cast<int32_t>(c.colour >> (16 - 8 * k)) & 0xFF;
-                ASSERT_EQ(shown, now[k] >> 16) << "the colour shows the channels' whole parts";
+                const int32_t shown = static_cast<int32_t>(colour_drift.colour >> (16 - 8 * k)) & 0xFF;
+                ASSERT_EQ(shown, now >> 16) << "the colour shows the channels' whole parts";
                 seen[k] |= (shown == 0) | (shown == 0xFF) << 1;
             }
         }

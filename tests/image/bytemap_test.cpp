@@ -5,18 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "image/image_fixtures.h"
 #include "sound/sample.h"
-
-namespace {
-
-bool reports(void (*f)(const Bytemap*, Img*, const Sample*), const Bytemap* map, Img* image, const Sample* palette) {
-    return printed([&] { f(map, image, palette); }, bytemap_debug) == "BYTEMAP error\n";
-}
-
-}  // namespace
 
 TEST(Bytemap, FirstBufferClearAndAdd) {
     // A new map's buffer holds 1024 bytes but the map only 256 cells: clear stops at 256.
@@ -46,9 +39,8 @@ TEST(Bytemap, RenderAndLinePoints) {
     EXPECT_EQ(std::vector<uint32_t>(pixels, pixels + 6),
               (std::vector<uint32_t>{0, 0x010203, 255 * 0x010203, 128 * 0x010203, 9, 9}));
     Sample short_palette{255, 256, palette.buffer};
-    EXPECT_TRUE(reports(bytemap_render, map, &short_image, &palette));
-    EXPECT_TRUE(reports(bytemap_render, map, &other_width, &palette));
-    EXPECT_TRUE(reports(bytemap_render, map, &image, &short_palette));
+    for (auto [to, with] : {std::pair{&short_image, &palette}, {&other_width, &palette}, {&image, &short_palette}})
+        EXPECT_EQ(printed([&] { bytemap_render(map, to, with); }, bytemap_debug), "BYTEMAP error\n");
     std::free(palette.buffer);
     bytemap_destroy(&map);
 

@@ -197,14 +197,12 @@ TEST(Grid, EveryOperationAgreesOnImageByteMapAndModel) {
     }
 }
 
-TEST(Grid, ImageAndByteMapAgreeOnRotatedAndClonedPictures) {
+TEST(Grid, ImageAndByteMapAgreeOnRotatedPictures) {
     for (int trial = 0; trial < 400; ++trial) {
         Pair a = make_pair(in(0, 29), in(0, 29), 30, false);
         const auto angle = static_cast<int32_t>(rng());
         Pair turned{img_rotate(a.img, angle), bytemap_rotate(a.map, angle)};
-        Pair cloned{img_clone(a.img), bytemap_clone(a.map)};
         EXPECT_TRUE(same(turned)) << "rotate " << angle;
-        EXPECT_TRUE(same(cloned));
-        for (Pair* p : {&a, &turned, &cloned}) destroy(*p);
+        for (Pair* p : {&a, &turned}) destroy(*p);
     }
 }
