@@ -25,7 +25,7 @@ struct Rig {
 
 }  // namespace
 
-TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
+TEST(ScrollXL, MovesByLettersOfBigTimesBrushWidthShowsMosaicLettersRefusesNoTextOrNoWidth) {
     Rig rig("AxCB", 30);
     ScrollXL* s = rig.scroll;
     s->width = 6;  // 6 / 6 + 2 = 3 letters, not a whole number of texts
@@ -39,21 +39,17 @@ TEST(ScrollXL, UpdateMovesByLettersOfBigTimesBrushWidthDrawShowsMosaicLetters) {
               "##.........###................|"
               "..###...###...................|");
     EXPECT_EQ(s->cursor->position, 2);
-}
 
-TEST(ScrollXLRefusals, EmptyTextAndNoLetterWidth) {
-    Rig rig("ABC", 12);
-    ScrollXL* s = rig.scroll;
+    img_clear(rig.target.img);
     EXPECT_EQ(printed([&] { scrollxl_setup(s, "", rig.big.font, rig.brush.font, rig.target.img); }, scrollxl_debug),
               "SCROLLXL error\n");
-    EXPECT_EQ(s->cursor->length, 3);
-    s->offset = 2;
+    EXPECT_EQ(s->cursor->length, 4);
     for (int32_t w : {0, -3, 65536}) {  // u = 0, negative, and 2^32 with big cells 65536
         rig.brush.font->cell_width = w;
         rig.big.font->cell_width = w == 65536 ? 65536 : 2;
         EXPECT_EQ(printed([&] { scrollxl_update(s); scrollxl_draw(s); }, scrollxl_debug),
                   "SCROLLXL error\nSCROLLXL error\n") << w;
     }
-    EXPECT_EQ(s->offset, 2);
-    EXPECT_EQ(rig.shown_rows(), "............|............|");
+    EXPECT_EQ(s->offset, 1);
+    EXPECT_EQ(count_set(rig.target.img), 0);
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -84,8 +83,6 @@ inline std::string read_file(const std::string& path) {
 }
 
 inline void write_file(const std::string& path, const std::string& content) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), f), content.size());
-    std::fclose(f);
+    std::ofstream out(path, std::ios::binary);
+    ASSERT_TRUE(out.write(content.data(), static_cast<std::streamsize>(content.size())));
 }
