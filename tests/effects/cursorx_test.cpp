@@ -4,7 +4,7 @@
 
 #include "effects/cursorx.h"
 
-TEST(CursorX, StepAndNextReduceIntoThePeriodOrFreezeWithoutOne) {
+TEST(CursorX, StepNextSetAndCopyReduceIntoThePeriodOrFreezeWithoutOne) {
     // {length, index, base, step, offset, increment}: forward past the end, backward below 0,
     // many periods at once, a base at the limit; with a length of 0 or below index and base
     // stay as they are.
@@ -19,9 +19,6 @@ TEST(CursorX, StepAndNextReduceIntoThePeriodOrFreezeWithoutOne) {
             EXPECT_EQ(cursorx_next(&c) * 1000 + cursorx_set_offset(&c, 500), 77077);
         }
     }
-}
-
-TEST(CursorX, SetBaseLengthResetCopyAndClone) {
     CursorX* c = cursorx_create();
     c->offset = 3;
     EXPECT_EQ(cursorx_set_base(c, -1), 2);  // base 1023, index (1023 + 3) reduced

@@ -1,64 +1,51 @@
-#include <cstdlib>
-
 #include "common/rng.h"
 #include "effects/stars.h"
 #include "image/image_fixtures.h"
 
-namespace {
-
-// A field of n stars of w x h moving at (vx, vy).
-Stars* field(int32_t n, int32_t w, int32_t h, int32_t vx, int32_t vy) {
+TEST(Stars, LeaversReenterAtTheEdgeTheirVelocityComesFromChosenByWeight) {
     Stars* s = stars_create();
-    stars_set_count(s, n);
-    s->width = w;
-    s->height = h;
-    s->vx = vx;
-    s->vy = vy;
-    return s;
-}
-
-}  // namespace
-
-TEST(Stars, MoveRespawnsOnlyStarsThatLeaveTheField) {
+    stars_set_count(s, 1);
+    s->width = 64;
+    s->height = 48;
     // Rising leaves through row -1, falling through row 48 = height, rightward through
     // column 64 (column 63 stays); each re-enters at the opposite edge. -1: any value.
-    const struct { int32_t vx, vy, x, y, want_x, want_y; } cases[] = {{0, -0x40000, 5, 3, -1, 47},
+    const struct { int32_t vx, vy, x, y, want_x, want_y; } moves[] = {{0, -0x40000, 5, 3, -1, 47},
         {0, 0x10000, 9, 47, -1, 0}, {0x10000, 0, 62, 7, 63, 7}, {0x10000, 0, 63, 7, 0, -1}, {0, 0, 1, 2, 1, 2}};
-    for (const auto& c : cases) {
-        Stars* s = field(1, 64, 48, c.vx, c.vy);
+    for (const auto& c : moves) {
+        s->vx = c.vx;
+        s->vy = c.vy;
         s->stars[0] = {c.x << 16, c.y << 16};
         stars_move(s);
         EXPECT_EQ(c.want_x < 0 ? -1 : s->stars[0].x, c.want_x < 0 ? -1 : c.want_x << 16) << c.x;
         EXPECT_EQ(c.want_y < 0 ? -1 : s->stars[0].y, c.want_y < 0 ? -1 : c.want_y << 16) << c.y;
-        stars_destroy(&s);
     }
-}
-
-TEST(Stars, RespawnDrawsColumnRowThenTheEntryEdgeByWeight) {
-    // 2.0 and 1.0 weigh 3 and 2; -1.5 and -3.0 weigh 1 and 2; -0.5 and -0.25 both weigh 0
-    // and are counted as 1 each. A straight field has one entry edge and no third draw.
+    // A respawn draws a column, a row, then the entry edge: 2.0 and 1.0 weigh 3 and 2; -1.5
+    // and -3.0 weigh 1 and 2; -0.5 and -0.25 both weigh 0 and are counted as 1 each. A
+    // straight field has one entry edge and no third draw.
     const struct { int32_t vx, vy, total, wx; } fields[] = {{0x20000, 0x10000, 5, 3}, {-0x18000, -0x30000, 3, 1},
         {-0x8000, -0x4000, 2, 1}, {0, -0x10000, 0, 0}, {0x10000, 0, 0, 1}};
     for (const auto& f : fields) {
-        Stars* s = field(1, 100, 80, f.vx, f.vy);
+        s->vx = f.vx;
+        s->vy = f.vy;
         for (unsigned seed = 1; seed <= 200; ++seed) {
             rng_srand(seed);
             stars_respawn(s, 0);
             rng_srand(seed);
-            const int col = rng_rand() % 100;
-            const int row = rng_rand() % 80;
+            const int col = rng_rand() % 64;
+            const int row = rng_rand() % 48;
             const bool through_side = f.total == 0 ? f.wx == 1 : rng_rand() % f.total < f.wx;
-            ASSERT_EQ(s->stars[0].x, (through_side ? (f.vx < 0 ? 99 : 0) : col) << 16) << f.vx << " " << seed;
-            ASSERT_EQ(s->stars[0].y, (through_side ? row : (f.vy < 0 ? 79 : 0)) << 16) << f.vx << " " << seed;
+            ASSERT_EQ(s->stars[0].x, (through_side ? (f.vx < 0 ? 63 : 0) : col) << 16) << f.vx << " " << seed;
+            ASSERT_EQ(s->stars[0].y, (through_side ? row : (f.vy < 0 ? 47 : 0)) << 16) << f.vx << " " << seed;
         }
-        stars_destroy(&s);
     }
+    stars_destroy(&s);
 }
 
 TEST(Stars, DrawTakesTheSpinFrameFromHalfTheRowPlotOnePixel) {
     TestFont sheet(32, 32, 1, 64);
     TestImg target(200, 160), dots(4, 6);
-    Stars* s = field(4, 1, 1, 0, 0);
+    Stars* s = stars_create();
+    stars_set_count(s, 4);
     s->font = sheet.font;
     s->colour = 0x123456;
     s->stars[0] = {40 << 16, 2 << 16};                 // frame 1
