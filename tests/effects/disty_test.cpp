@@ -1,7 +1,7 @@
 #include "effects/disty.h"
 #include "image/image_fixtures.h"
 
-// Source column x is colour x + 1 from top to bottom; each case draws it into a target of
+// Source column x is solid cell_colour(x), 16 rows high; each case draws it into a target of
 // 64 rows and finds, per column, the row where the copied column begins.
 TEST(Disty, ColumnsTakeSuccessiveTableIndicesWrapVerticallyAndClipSideways) {
     const struct { int32_t source_w, target_w, x, y, amplitude, first_rows[4], shown; } cases[] = {
@@ -13,11 +13,10 @@ TEST(Disty, ColumnsTakeSuccessiveTableIndicesWrapVerticallyAndClipSideways) {
         {6, 4, -3, -4, 0, {60, 60, 60, -1}, 3},
     };
     for (const auto& c : cases) {
-        TestImg source(c.source_w, 16), target(c.target_w, 64);
-        for (int32_t y = 0; y < 16; ++y)
-            for (int32_t x = 0; x < c.source_w; ++x) img_put_pixel(source.img, x, y, static_cast<uint32_t>(x + 1));
+        TestFont columns(1, 16, c.source_w, 1);
+        TestImg target(c.target_w, 64);
         Disty* d = disty_create();
-        d->source = source.img;
+        d->source = columns.font->sheet;
         d->cursor.increment = 1;
         d->cursor.step = -3;
         d->amplitude = c.amplitude;
@@ -25,7 +24,7 @@ TEST(Disty, ColumnsTakeSuccessiveTableIndicesWrapVerticallyAndClipSideways) {
         d->y = c.y;
         disty_draw(d, target.img);
         for (int32_t x = 0; x < 4; ++x) {
-            const uint32_t colour = static_cast<uint32_t>(x - c.x + 1);
+            const uint32_t colour = cell_colour(x - c.x);
             int32_t first = -1;
             for (int32_t y = 0; y < 64 && first < 0; ++y)
                 if (target.at(x, y) == colour && target.at(x, (y + 63) % 64) != colour) first = y;

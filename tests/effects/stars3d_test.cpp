@@ -8,9 +8,12 @@ Star3D at(int32_t x, int32_t y, int32_t z) { return {x * 65536, y * 65536, z * 6
 
 }  // namespace
 
-TEST(Stars3D, LeaversReenterFar) {
+TEST(Stars3D, LeaversReenterFarPointsProjectOntoDepthCellsNearestOnTopPlotGreys) {
+    TestFont cells(4, 4, 8, 1);  // eight 4 x 4 depth cells
+    TestImg target(256, 256);
     Stars3D* s = stars3d_create();  // a 256 x 256 x 256 box
     stars3d_set_count(s, 2);
+    s->font = cells.font;
     s->stars[0] = {5 << 16, 6 << 16, 0x20000};  // 2.0 - 3.0: behind the viewer
     s->stars[1] = at(7, 8, 100);
     rng_srand(404);
@@ -20,15 +23,8 @@ TEST(Stars3D, LeaversReenterFar) {
     EXPECT_EQ(s->stars[0].y, (rng_rand() % 256) << 16);
     EXPECT_EQ(s->stars[0].z, (256 - rng_rand() % 16) << 16);
     EXPECT_EQ(s->stars[1].z, 97 << 16);
-    stars3d_destroy(&s);
-}
 
-TEST(Stars3D, DrawProjectsOntoDepthCellsNearestOnTopPlotGreys) {
-    TestFont cells(4, 4, 8, 1);  // eight 4 x 4 depth cells
-    TestImg target(256, 256);
-    Stars3D* s = stars3d_create();
     stars3d_set_count(s, 1);
-    s->font = cells.font;
     // The pen is the cell's top-left; d = 256 + pz, x' = 128 + (x - 128) * 256 / d, cell
     // 7 - (d AND 0xE0) / 32. On the axis a point is at the centre for any depth.
     const struct { int32_t x, pz, sx, cell; } cases[] = {

@@ -10,7 +10,7 @@
 #include "image/image_fixtures.h"
 #include "sound/sample.h"
 
-TEST(Bytemap, FirstBufferAddAndRenderThroughAPalette) {
+TEST(Bytemap, FirstBufferAddRenderThroughAPaletteAndLinePoints) {
     Bytemap* map = bytemap_create();
     std::memset(map->cells, 7, 1024);  // a new map's 256 cells sit on 1024 bytes, an image's
     bytemap_resize(map, 2, 2);
@@ -29,9 +29,7 @@ TEST(Bytemap, FirstBufferAddAndRenderThroughAPalette) {
         EXPECT_EQ(printed([&] { bytemap_render(map, to, with); }, bytemap_debug), "BYTEMAP error\n");
     std::free(palette.buffer);
     bytemap_destroy(&map);
-}
 
-TEST(Bytemap, LinePoints) {
     int32_t* steep = bytemap_line_points(0, 0, 1, 4);  // the tie at y = 2 stays on the starting column
     EXPECT_EQ((std::vector<int32_t>(steep, steep + 11)), (std::vector<int32_t>{10, 0, 0, 0, 1, 0, 2, 1, 3, 1, 4}));
     std::free(steep);
