@@ -75,8 +75,6 @@ TEST(SwarmArt, ShapeShowsAtOnceAndTheOverflowMakesBandsNotGreenStatic) {
     font_destroy(&centres);
     img_destroy(&frame);
     img_destroy(&marks);
-    demo.font_sprites = nullptr;
-    demo.frame = nullptr;
 }
 
 }  // namespace
