@@ -21,10 +21,9 @@
 
 const std::string capture_program = DEMO_BINARY_DIR "/demo_capture";
 
-struct CaptureRun {
-    int status = -1;     // exit status, or -1 when the program did not exit normally
-    std::string output;  // what the shell command printed on its standard output
-};
+// A command's exit status (-1 when it did not exit normally) and what it printed on its
+// standard output.
+struct CaptureRun { int status = -1; std::string output; };
 
 // Runs a shell command, collecting its standard output.
 inline CaptureRun run_command(const std::string& command) {

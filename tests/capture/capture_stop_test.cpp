@@ -5,7 +5,6 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -61,12 +60,9 @@ TEST(CaptureStop, EverySignalInEveryPhaseEndsItAtOnceWithWhatItWroteValid) {
             int waiting = 0;
             ASSERT_TRUE(eventually([&] { return ioctl(unread[0], FIONREAD, &waiting) == 0 && waiting >= 60000; }));
         }
-        const auto sent = std::chrono::steady_clock::now();
         kill(capture.pid(), phase.signal_number);
-        const int status = capture.wait(60);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+        const int status = capture.wait(5);  // about 0.1 s; generous for a loaded machine
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + phase.signal_number) << "status " << status;
-        EXPECT_LT(seconds, 5.0);  // about 0.1 s; generous for a loaded machine
         const std::string said = read_file(dir + "/errors");
         EXPECT_EQ(said.rfind(std::string("demo_capture: stopped by SIG") + sigabbrev_np(phase.signal_number), 0), 0u)
             << said;

@@ -42,11 +42,11 @@ TEST(CaptureVideo, ShowsTheScreenAtTwiceTheSizeInStepWithItsSoundAtSixteenLufs) 
 
     // The picture and the sound last as long as the show did: the WAV holds the whole device
     // buffers (4096 values) its clock covered.
-    double shown = 0, played = 0;
+    double shown = 0, heard = 0;
     EXPECT_EQ(probe(dir + "/show.mp4", "v", &shown), "h264,512,512");
-    EXPECT_EQ(probe(dir + "/show.mp4", "a", &played), "aac");
-    EXPECT_NEAR(played, shown, 0.03);
-    played = static_cast<double>(read_file(dir + "/kept.wav").size() - 44) / (2 * 44100);
+    EXPECT_EQ(probe(dir + "/show.mp4", "a", &heard), "aac");
+    EXPECT_NEAR(heard, shown, 0.03);
+    const double played = static_cast<double>(read_file(dir + "/kept.wav").size() - 44) / (2 * 44100);
     EXPECT_GE(shown + 0.001, played);
     EXPECT_LT(shown - played, 4096 / 44100.0 + 0.02);
     EXPECT_EQ(probe(dir + "/show.webm", "v"), "vp9,512,512");

@@ -19,15 +19,7 @@ protected:
         fake_ms = 0;
         sleeps.clear();
         fps_clock_ms = [] { return fake_ms; };
-        fps_sleep_ms = [](uint32_t ms) {
-            sleeps.push_back(ms);
-            fake_ms += ms;
-        };
-    }
-    void frame(uint32_t work_ms) {  // as the demo runs one: work, tick, pace
-        fake_ms += work_ms;
-        fps_tick();
-        fps_pace();
+        fps_sleep_ms = [](uint32_t ms) { sleeps.push_back(ms); fake_ms += ms; };  // as a real sleep would
     }
 };
 
@@ -56,6 +48,7 @@ TEST_F(Pacing, CounterShowsThePreviousSecondNotAnAverageFrameTimesSurviveTheCloc
     EXPECT_EQ(fps.frame_period, 1000000);
     EXPECT_EQ(fps.second_accumulator, 0) << "a long first frame closes the first second at once";
     fps.target_fps = 50;
+    auto frame = [](uint32_t work_ms) { fake_ms += work_ms; fps_tick(); fps_pace(); };  // as the demo runs one
     for (int i = 0; i < 120; ++i) frame(5);
     EXPECT_EQ(fps.measured_fps, 50);
     EXPECT_EQ(sleeps.back(), 15u) << "a frame 15 ms short sleeps them away";
