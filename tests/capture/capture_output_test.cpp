@@ -69,10 +69,11 @@ TEST(CaptureWrites, AFailedWriteEndsTheRecordingWithOneLineAndTheSoundSoFar) {
 
 TEST(CaptureNames, EveryOutputNameIsAFileNameCheckedBeforeTheFirstFrame) {
     // Names ffmpeg would read as a URL or an option, names too long for the system, and names
-    // that cannot be written: a FIFO nobody reads, a video in place of a device, a folder
-    // below a plain file (found before a single frame: the WAV is never made).
+    // that cannot be written: a FIFO nobody reads, a video in place of a FIFO (no device here:
+    // were the check lost, the finished video would replace the device itself), a folder below
+    // a plain file (found before a single frame: the WAV is never made).
     const std::string dir = fresh_folder("capture_names");
-    run_command("cd " + dir + " && mkfifo fifo.wav fifo.mp4 && touch plain && ln -s /dev/null null.mp4");
+    run_command("cd " + dir + " && mkfifo fifo.wav fifo.mp4 && touch plain");
     std::string folder = "/";
     while (folder.size() < 4085) folder += std::string(std::min<size_t>(200, 4084 - folder.size()), 'd') + "/";
     const struct { std::string arguments; int status; std::string said, left; } cases[] = {
@@ -84,7 +85,6 @@ TEST(CaptureNames, EveryOutputNameIsAFileNameCheckedBeforeTheFirstFrame) {
         {"--video " + folder + "v.mp4", 2, "demo_capture: --video: the name is too long (4090 characters, at most 4063)\n", ""},
         {"--frames 400000 --wav w.wav --video plain/v.mp4", 1, cannot_write("plain/v.mp4", ENOTDIR), ""},
         {"--video fifo.mp4", 1, "demo_capture: cannot write fifo.mp4: not a plain file\n", ""},
-        {"--video null.mp4", 1, "demo_capture: cannot write null.mp4: not a plain file\n", ""},
         {"--wav fifo.wav", 1, cannot_write("fifo.wav", ENXIO), ""},
     };
     for (const auto& c : cases) {
@@ -96,7 +96,7 @@ TEST(CaptureNames, EveryOutputNameIsAFileNameCheckedBeforeTheFirstFrame) {
         // What it made, and nothing else: no temporary, no WAV of a recording that never began.
         const std::string made = "for f in " + c.left + "; do test -s \"$f\" && rm -- \"$f\" || echo \"$f\"; done";
         EXPECT_EQ(run_command("cd " + dir + " && " + made).output, "");
-        EXPECT_EQ(folder_names(dir), "fifo.mp4 fifo.wav null.mp4 plain printed");
+        EXPECT_EQ(folder_names(dir), "fifo.mp4 fifo.wav plain printed");
     }
 }
 
