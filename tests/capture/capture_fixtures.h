@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,16 +14,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
 
 const std::string capture_program = DEMO_BINARY_DIR "/demo_capture";
 
-struct CaptureRun {
-    int status = -1;     // exit status, or -1 when the program did not exit normally
-    std::string output;  // what the shell command printed on its standard output
-};
+// A command's exit status (-1 when it did not exit normally) and what it printed on its
+// standard output.
+struct CaptureRun { int status = -1; std::string output; };
 
 // Runs a shell command, collecting its standard output.
 inline CaptureRun run_command(const std::string& command) {
@@ -51,19 +52,16 @@ inline CaptureRun capture_said(const std::string& arguments, const std::string& 
 
 inline std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A folder of its own for one test, empty; the process id keeps other runs of the same
 // tests on this machine out of it, and the folders go when the test program ends.
 inline std::string fresh_folder(const std::string& name) {
-    static const int registered = std::atexit([] {
-        const int removed = std::system(("rm -rf " + testing::TempDir() + "capture_*_" + std::to_string(getpid())).c_str());
-        (void)removed;
+    [[maybe_unused]] static const int registered = std::atexit([] {
+        [[maybe_unused]] const int removed =
+            std::system(("rm -rf " + testing::TempDir() + "capture_*_" + std::to_string(getpid())).c_str());
     });
-    (void)registered;
     const std::string path = testing::TempDir() + name + "_" + std::to_string(getpid());
     run_command("rm -rf '" + path + "' && mkdir -p '" + path + "'");
     return path;
@@ -74,9 +72,8 @@ inline std::string fresh_folder(const std::string& name) {
 template <typename Done>
 bool eventually(Done&& done, double seconds = 60) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return true;
 }
@@ -85,15 +82,13 @@ bool eventually(Done&& done, double seconds = 60) {
 // group of its own; killed with its group if it still runs when this goes.
 class Background {
 public:
-    explicit Background(const std::string& command) {
-        const std::string line = "exec " + command;
-        pid_ = fork();
+    explicit Background(const std::string& command) : pid_(fork()) {
         if (pid_ == 0) {
             setpgid(0, 0);
-            execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+            execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        if (pid_ > 0) setpgid(pid_, pid_);
+        setpgid(pid_, pid_);
     }
     ~Background() { wait(0); }
     Background(const Background&) = delete;
@@ -101,36 +96,36 @@ public:
     pid_t pid() const { return pid_; }
     // The raw wait status once it ended within seconds; -1 (and killed) when it did not.
     int wait(double seconds) {
-        if (pid_ <= 0 || status_ != RUNNING) return pid_ <= 0 ? -1 : status_;
-        int raw = 0;
-        if (eventually([&] { return waitpid(pid_, &raw, WNOHANG) == pid_; }, seconds)) {
-            status_ = raw;
-        } else {
+        int raw = -1;
+        if (pid_ > 0 && !eventually([&] { return waitpid(pid_, &raw, WNOHANG) == pid_; }, seconds)) {
             kill(-pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
-            status_ = -1;
+            raw = -1;
         }
-        return status_;
+        pid_ = -1;
+        return raw;
     }
 
 private:
-    static constexpr int RUNNING = -2;
-    pid_t pid_ = -1;
-    int status_ = RUNNING;
+    pid_t pid_;
 };
+
+// A stand-in ffmpeg, dir/bin/ffmpeg, that runs this shell script (the real one is on its PATH).
+inline void make_ffmpeg(const std::string& dir, const std::string& script) {
+    std::ofstream(dir + "/bin/ffmpeg") << "#!/bin/sh\nPATH=/usr/bin:/bin\n" << script << "\n";
+    chmod((dir + "/bin/ffmpeg").c_str(), 0755);
+}
 
 inline uint32_t le32(const std::string& bytes, size_t at) {
     uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+    for (size_t i = 4; i-- > 0;) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
     return v;
 }
 
 // A 16-bit mono 44100 Hz WAV whose header's sizes agree with the file's length.
 inline void expect_valid_wav(const std::string& bytes, const std::string& name) {
     ASSERT_GE(bytes.size(), 44u) << name;
-    EXPECT_EQ(bytes.substr(0, 4), "RIFF") << name;
-    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ") << name;
-    EXPECT_EQ(bytes.substr(36, 4), "data") << name;
+    EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 8) + bytes.substr(36, 4), "RIFFWAVEfmt data") << name;
     EXPECT_EQ(le32(bytes, 4), bytes.size() - 8) << name;
     EXPECT_EQ(le32(bytes, 24), 44100u) << name;
     EXPECT_EQ(le32(bytes, 40), bytes.size() - 44) << name;
@@ -142,9 +137,4 @@ inline std::string folder_names(const std::string& folder) {
     std::string names = run_command("ls -A '" + folder + "' | tr '\\n' ' '").output;
     if (!names.empty()) names.pop_back();
     return names;
-}
-
-// Processes whose command line names the folder (the ffmpeg of a recording there).
-inline std::string processes_using(const std::string& folder) {
-    return run_command("pgrep -af -- '" + folder + "' | grep -v pgrep").output;
 }

